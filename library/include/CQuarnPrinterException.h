@@ -1,0 +1,39 @@
+// The one error type of the printer library, carrying a code from a fixed table.
+#pragma once
+
+#include "CException.h"
+
+enum EPrinterError : unsigned long {
+    errBaudRate = 1,
+    errDataBits = 2,
+    errParity = 3,
+    errStopBits = 4,
+    errFlowControl = 5,
+    errConfiguration = 6,
+    errPortUnavailable = 7,
+    errThreadCreate = 8,
+    errCancelled = 9,
+    errInvalidParameter = 10,
+    errNotBidirectional = 11,
+    errTimeout = 12,
+};
+
+// Codes at or above this base carry an operating-system error number (errno) that has no
+// library code of its own; they are reported with the system's own text.
+constexpr unsigned long kPlatformErrorBase = 0x40000000UL;
+
+class CQuarnPrinterException : public CException {
+    DECLARE_DYNAMIC(CQuarnPrinterException)
+public:
+    explicit CQuarnPrinterException(unsigned long code) : m_dwCode(code) {}
+    ~CQuarnPrinterException() override = default;
+
+    // Shows the text of the code; codes outside the table show fallbackId's text instead,
+    // operating-system errors their system text.
+    int ReportError(unsigned style = 0, unsigned fallbackId = 0) override;
+
+    // The text ReportError shows for fallbackId.
+    CString Message(unsigned fallbackId = 0) const;
+
+    unsigned long m_dwCode;
+};

@@ -1,0 +1,75 @@
+// The printer list: the library's entry point. It owns every printer record, keeps names
+// unique (exactly) and ports unique (ignoring case), and saves and loads the list as a
+// printer-settings document.
+#pragma once
+
+#include <map>
+
+#include "CArchive.h"
+#include "CQuarnPrinterData.h"
+#include "CWnd.h"
+
+class CQuarnPrinter;
+
+// Cursor of GetFirstPrinter/GetNextPrinter; null after the last record.
+struct __POSITION;
+using POSITION = __POSITION*;
+
+// A selection of printers built by the caller: printer name to record.
+using CMapStringToOb = std::map<CString, CQuarnPrinterData*>;
+
+// Bits handed to the printer configuration dialog; bit 0 hides its calibration check box.
+enum EConfigFlags : unsigned { cfNone = 0, cfHideCalibrate = 1 };
+
+class CQuarnPrinters {
+public:
+    CQuarnPrinters();
+    // Deletes every printer, ignoring errors of single printers, then releases the
+    // single-instance lock if this list holds it.
+    virtual ~CQuarnPrinters();
+    CQuarnPrinters(const CQuarnPrinters&) = delete;
+    CQuarnPrinters& operator=(const CQuarnPrinters&) = delete;
+
+    // True when another holder of the single-instance lock exists.
+    bool IsAlreadyRunning();
+
+    void DeletePrinter(CQuarnPrinterData* pPrinter);
+    void SetDownloadFile(CQuarnPrinterData* pPrinter, const CString& file);
+    // Queues a download for every printer of the selection (all printers when null) that
+    // has a download file.
+    void DownloadToPrinters(const CMapStringToOb* pSelection);
+    void CancelDownload() const;
+
+    int GetPrinterCount() const { return static_cast<int>(m_mapPrinters.size()); }
+    POSITION GetFirstPrinter() const;
+    CQuarnPrinterData* GetNextPrinter(POSITION& pos) const;
+
+    // The machine-wide ceiling of simultaneous downloads (1 when nothing is stored).
+    int MaxSimultaneousDownloads() const;
+    void MaxSimultaneousDownloads(int value);
+
+    // Stores or loads the whole list; loaded printers report to pNotifyWnd.
+    void Serialize(CArchive& ar, CWnd* pNotifyWnd);
+
+    void SetModified(bool modified) { m_bModified = modified; }
+    bool IsModified() const { return m_bModified; }
+
+private:
+    // Orders names naturally (Printer#2 before Printer#10), then byte by byte, so that
+    // distinct names never compare equal.
+    struct NaturalLess {
+        bool operator()(const CString& a, const CString& b) const;
+    };
+    using PrinterMap = std::map<CString, CQuarnPrinter*, NaturalLess>;
+
+    void ReconcilePrinterWithList(CWnd* pNotifyWnd, const CRuntimeClass* pPortClass, const CString& portName,
+                                  const CString& name);
+    // Enters a printer under its name; a record already under that name is released and freed.
+    void EnterPrinter(CQuarnPrinter* pPrinter);
+
+    int m_hMutex = -1;
+    PrinterMap m_mapPrinters;
+    bool m_bModified = false;
+
+    friend class CQuarnPrintersTestAccess;
+};

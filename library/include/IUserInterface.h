@@ -1,0 +1,34 @@
+// The one seam through which the library shows anything to a person. The program
+// installs its implementation (Qt on the GUI thread, console for quarnctl, scripted in
+// tests); any thread may call it and waits for the answer.
+#pragma once
+
+#include "CString.h"
+
+// Message box styles and answers, with the platform's values.
+enum : unsigned {
+    MB_OK = 0x0,
+    MB_OKCANCEL = 0x1,
+    MB_YESNOCANCEL = 0x3,
+    MB_YESNO = 0x4,
+    MB_ICONERROR = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONEXCLAMATION = 0x30,
+    MB_ICONINFORMATION = 0x40,
+};
+enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+class IUserInterface {
+public:
+    virtual ~IUserInterface() = default;
+    // Shows text with the buttons and icon of style; returns the button chosen.
+    virtual int MessageBox(const CString& text, unsigned style) = 0;
+};
+
+// Installs the implementation the library uses from now on (null restores the console one).
+void AfxSetUserInterface(IUserInterface* ui);
+IUserInterface& AfxUserInterface();
+
+int AfxMessageBox(const CString& text, unsigned style = MB_OK);
+// Shows the text of a string-table id.
+int AfxMessageBox(unsigned stringId, unsigned style = MB_OK);

@@ -1,0 +1,47 @@
+// Common class of the four port kinds: one connection to one printer, with the default
+// behaviour of a device opened by path and written and read synchronously.
+#pragma once
+
+#include <cstdint>
+
+#include "CObject.h"
+
+// Linux stand-in for the platform's device-name prefix of serial and parallel ports.
+inline constexpr const char* kDevicePrefix = "/dev/";
+
+class CPortBase : public CObject {
+    DECLARE_DYNCREATE(CPortBase)
+public:
+    CPortBase() = default;
+    // The owner closes the port before deleting it; the destructor releases nothing.
+    ~CPortBase() override = default;
+    CPortBase(const CPortBase&) = delete;
+    CPortBase& operator=(const CPortBase&) = delete;
+
+    void Serialize(CArchive& ar) override;
+
+    // Text shown for the port in the printer list.
+    virtual CString DisplayName() const;
+    virtual void SetPortName(const CString& name);
+    // The port's identity; the collection compares it ignoring letter case.
+    virtual CString PortName() const;
+    // The printer model as the device reports it; empty for kinds that cannot ask.
+    virtual CString QueryModel();
+    // Makes the port ready for Write and Read; raises code 7 when it cannot be opened.
+    virtual void Open();
+    // Ends the connection; never raises; closing a closed port does nothing.
+    virtual void Close();
+    // Sends up to length bytes; *written says how many went out (fewer is no error).
+    virtual void Write(const void* data, std::uint32_t length, std::uint32_t* written);
+    // Receives up to length bytes; *read = 0 means nothing arrived within the kind's wait.
+    virtual void Read(void* data, std::uint32_t length, std::uint32_t* read);
+    // Sends the configuration query and tells whether any byte came back.
+    virtual bool ProbeBidirectional();
+    // Takes over the settings of other when it is of the same kind; never an open device.
+    virtual void CopySettings(const CPortBase* other);
+
+    bool IsOpen() const { return m_hDevice != -1; }
+
+    CString m_strDevice;
+    int m_hDevice = -1;
+};

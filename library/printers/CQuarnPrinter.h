@@ -1,0 +1,36 @@
+// The record the library really creates: a printer with its download thread, the window
+// that receives its progress and its calibration flag.
+#pragma once
+
+#include "CQuarnPrinterData.h"
+#include "CWnd.h"
+
+class CPrinterThread;
+
+class CQuarnPrinter : public CQuarnPrinterData {
+public:
+    explicit CQuarnPrinter(CWnd* pNotifyWnd = nullptr);
+    // Working copy for the configuration dialog: same settings, own port, no thread.
+    CQuarnPrinter(const CQuarnPrinter& other);
+    // Frees the port; the collection releases it (and stops the thread) first.
+    ~CQuarnPrinter() override;
+
+    // Base strings, then the port class name, the calibration flag and the port's data.
+    void Serialize(CArchive& ar) override;
+
+    // Gives a detected printer its port (created by class, named, test-opened and closed).
+    bool AttachDetectedPort(const CRuntimeClass* kind, const CString& portName, const CString& name);
+
+    // Sends the calibration command; errors are shown and swallowed.
+    void Calibrate();
+
+    // Thread control.
+    void StartThread();
+    void ReleasePort();
+    void QueueDownload(int maxDownloads);
+    void CancelPrinterDownload();
+
+    bool m_bCalibrate = true;
+    CWnd* m_pNotifyWnd = nullptr;  // not owned
+    CPrinterThread* m_pThread = nullptr;  // not owned: the thread ends its own life
+};
