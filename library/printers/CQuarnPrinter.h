@@ -23,6 +23,9 @@ public:
 
     // Sends the calibration command; errors are shown and swallowed.
     void Calibrate();
+    // The same on a given port, for the download thread, which must not depend on the
+    // record still being alive when it calibrates.
+    static void CalibratePort(CPortBase* pPort);
 
     // Thread control.
     void StartThread();
