@@ -6,6 +6,9 @@
 
 class CPortBase;
 
+// Units of the odometer and head-history questions: 0 inches, any other value metric.
+enum EDisplayUnits : int { duInches = 0, duMetric = 1 };
+
 class CQuarnPrinterData : public CObject {
 public:
     CQuarnPrinterData();
@@ -27,6 +30,19 @@ public:
     void Model(const CString& model) { m_strModel = model; }
     // True for serial and USB printers, the only ones that answer questions.
     bool IsBidirectional() const;
+
+    // Questions and settings sent straight to the printer over its port. Each opens the
+    // port and closes it again, also when a printer error passes on.
+    // The printer's serial number ("N/A" for printers that cannot answer; empty when silent).
+    CString SerialNumber() const;
+    // The printer's head history text ("N/A" for printers that cannot answer).
+    CString HeadHistory(EDisplayUnits units) const;
+    // The two odometer values; both -1 when the printer cannot or does not answer.
+    void Odometers(int& first, int& second, EDisplayUnits units) const;
+    // Asks the user first; sends nothing when the answer is No.
+    void ResetHeadOdometer();
+    // Refuses (code 10, nothing sent) a serial number whose escaped text exceeds 64 bytes.
+    void SetSerialNumber(const CString& serial);
 
     // The number the next default name will carry, and the number of records alive.
     static int m_nPrinterCount;

@@ -26,6 +26,8 @@ class CQuarnPrinterException : public CException {
     DECLARE_DYNAMIC(CQuarnPrinterException)
 public:
     explicit CQuarnPrinterException(unsigned long code) : m_dwCode(code) {}
+    // A code with a line that says what exactly was wrong and what to do.
+    CQuarnPrinterException(unsigned long code, CString detail) : m_dwCode(code), m_strDetail(std::move(detail)) {}
     ~CQuarnPrinterException() override = default;
 
     // Shows the text of the code; codes outside the table show fallbackId's text instead,
@@ -36,4 +38,8 @@ public:
     CString Message(unsigned fallbackId = 0) const;
 
     unsigned long m_dwCode;
+    CString m_strDetail;  // shown after the code's text when not empty
+
+private:
+    CString CodeText(unsigned fallbackId) const;
 };

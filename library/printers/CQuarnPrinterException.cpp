@@ -24,6 +24,13 @@ unsigned StringIdOfCode(unsigned long code)
 
 CString CQuarnPrinterException::Message(unsigned fallbackId) const
 {
+    CString text = CodeText(fallbackId);
+    if (!m_strDetail.empty()) text += "\n" + m_strDetail;
+    return text;
+}
+
+CString CQuarnPrinterException::CodeText(unsigned fallbackId) const
+{
     if (const unsigned id = StringIdOfCode(m_dwCode)) return LoadStringResource(id);
     if (m_dwCode >= kPlatformErrorBase) {
         const int osError = static_cast<int>(m_dwCode - kPlatformErrorBase);
