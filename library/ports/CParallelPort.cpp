@@ -1,0 +1,53 @@
+#include "CParallelPort.h"
+
+#include "CArchive.h"
+
+IMPLEMENT_DYNCREATE(CParallelPort, CPortBase)
+
+void CParallelPort::Serialize(CArchive& ar)
+{
+    CPortBase::Serialize(ar);
+    if (ar.IsStoring())
+        ar << m_strPort;
+    else
+        ar >> m_strPort;
+}
+
+CString CParallelPort::DisplayName() const
+{
+    return m_strPort;
+}
+
+void CParallelPort::SetPortName(const CString& name)
+{
+    m_strPort = name;
+    m_strDevice = kDevicePrefix + name;
+}
+
+CString CParallelPort::PortName() const
+{
+    return m_strPort;
+}
+
+void CParallelPort::Read(void* data, std::uint32_t length, std::uint32_t* read)
+{
+    // A parallel printer never answers; callers have already set *read to 0.
+}
+
+bool CParallelPort::ProbeBidirectional()
+{
+    return false;
+}
+
+void CParallelPort::CopySettings(const CPortBase* other)
+{
+    if (const auto* parallel = dynamic_cast<const CParallelPort*>(other)) CopyFrom(parallel);
+}
+
+void CParallelPort::CopyFrom(const CParallelPort* other)
+{
+    m_strDevice = other->m_strDevice;
+    m_strPort = other->m_strPort;
+    // The copy describes a connection; it never takes over (or leaks) a device.
+    Close();
+}
