@@ -4,11 +4,13 @@
 #pragma once
 
 #include <map>
+#include <memory>
 
 #include "CArchive.h"
 #include "CQuarnPrinterData.h"
 #include "CWnd.h"
 
+class CInstanceLock;
 class CQuarnPrinter;
 
 // Cursor of GetFirstPrinter/GetNextPrinter; null after the last record.
@@ -66,8 +68,12 @@ private:
                                   const CString& name);
     // Enters a printer under its name; a record already under that name is released and freed.
     void EnterPrinter(CQuarnPrinter* pPrinter);
+    // The list's own record behind a pointer handed out, or null for any other pointer.
+    CQuarnPrinter* FindPrinter(const CQuarnPrinterData* pPrinter) const;
+    // The first default name ("Printer#" and a number) that no printer of the list carries.
+    CString UnusedDefaultName() const;
 
-    int m_hMutex = -1;
+    std::unique_ptr<CInstanceLock> m_hMutex;
     PrinterMap m_mapPrinters;
     bool m_bModified = false;
 
