@@ -40,6 +40,14 @@ std::atomic<IUserInterface*> g_userInterface{nullptr};
 
 }  // namespace
 
+int IUserInterface::RunSearchWait(ISearchWait& search)
+{
+    search.Begin();
+    while (!search.WaitForEnd(1000)) {
+    }
+    return IDOK;
+}
+
 void AfxSetUserInterface(IUserInterface* ui) { g_userInterface.store(ui); }
 
 IUserInterface& AfxUserInterface()

@@ -18,11 +18,27 @@ enum : unsigned {
 };
 enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
+// A network search in progress, as a user interface drives it while it shows the wait.
+class ISearchWait {
+public:
+    virtual ~ISearchWait() = default;
+    // The wait is on screen: start the search.
+    virtual void Begin() = 0;
+    // Blocks up to timeoutMs; true once the search has ended by itself.
+    virtual bool WaitForEnd(unsigned timeoutMs) = 0;
+    // The user gave up waiting; the search is forgotten.
+    virtual void Cancel() = 0;
+};
+
 class IUserInterface {
 public:
     virtual ~IUserInterface() = default;
     // Shows text with the buttons and icon of style; returns the button chosen.
     virtual int MessageBox(const CString& text, unsigned style) = 0;
+    // Shows "Please Wait" ("Searching Local Network and USB...", Cancel) while search runs:
+    // Begin, then wait for its end (IDOK) unless the user cancels (Cancel, then IDCANCEL).
+    // Without a way to cancel, the default waits for the end.
+    virtual int RunSearchWait(ISearchWait& search);
 };
 
 // Installs the implementation the library uses from now on (null restores the console one).
