@@ -1,8 +1,12 @@
 #include "CNetworkPort.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "CArchive.h"
+#include "CQuarnPrinterException.h"
+#include "CTCPSocket.h"
+#include "PrinterErrors.h"
 
 IMPLEMENT_DYNCREATE(CNetworkPort, CPortBase)
 
@@ -33,6 +37,10 @@ CString::size_type FieldAfter(CString::size_type dot)
 
 }  // namespace
 
+CNetworkPort::CNetworkPort() = default;
+
+// Owners close the port before deleting it; a connection left open is dropped without the
+// goodbye of Close.
 CNetworkPort::~CNetworkPort() = default;
 
 void CNetworkPort::Serialize(CArchive& ar)
@@ -42,6 +50,53 @@ void CNetworkPort::Serialize(CArchive& ar)
     } else {
         ar >> m_strDevice >> m_nTcpPort;
     }
+}
+
+void CNetworkPort::Open()
+{
+    Close();
+    auto socket = std::make_unique<CTCPSocket>();
+    if (!socket->Connect(m_strDevice, m_nTcpPort, m_nConnectTimeoutMs)) ThrowPrinterError(errPortUnavailable);
+    m_pSocket = std::move(socket);
+}
+
+void CNetworkPort::Close()
+{
+    if (!m_pSocket) return;
+    m_pSocket->ShutdownSend();
+    char discard[50];
+    try {
+        std::uint32_t read;
+        do {
+            read = 0;
+            Read(discard, sizeof discard, &read);
+        } while (read != 0);
+    } catch (CQuarnPrinterException* e) {
+        e->Delete();
+    }
+    m_pSocket.reset();
+}
+
+void CNetworkPort::Write(const void* data, std::uint32_t length, std::uint32_t* written)
+{
+    *written = 0;
+    if (!m_pSocket) ThrowPrinterError(errPortUnavailable);
+    const ssize_t sent = m_pSocket->Send(data, length);
+    if (sent >= 0) {
+        *written = static_cast<std::uint32_t>(sent);
+        return;
+    }
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return;
+    ThrowPlatformError(errno);
+}
+
+void CNetworkPort::Read(void* data, std::uint32_t length, std::uint32_t* read)
+{
+    *read = 0;
+    if (!m_pSocket) ThrowPrinterError(errPortUnavailable);
+    const ssize_t received = m_pSocket->Receive(data, length);
+    if (received < 0) ThrowPlatformError(errno);
+    *read = static_cast<std::uint32_t>(received);
 }
 
 bool CNetworkPort::ProbeBidirectional()
@@ -57,6 +112,7 @@ void CNetworkPort::CopySettings(const CPortBase* other)
 
 void CNetworkPort::CopyFrom(const CNetworkPort* other)
 {
+    Close();
     m_strDevice = other->m_strDevice;
     m_nTcpPort = other->m_nTcpPort;
     m_hDevice = -1;

@@ -1,0 +1,104 @@
+#include "CTCPSocket.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <string>
+#include <unistd.h>
+
+CNetworkPort::CTCPSocket::~CTCPSocket()
+{
+    Destroy();
+}
+
+bool CNetworkPort::CTCPSocket::Connect(const CString& host, std::int32_t tcpPort, int timeoutMs)
+{
+    Destroy();
+    if (tcpPort < 1 || tcpPort > 65535) {
+        errno = EINVAL;
+        return false;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const CString service = std::to_string(tcpPort);
+    if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || !found) {
+        errno = EHOSTUNREACH;
+        return false;
+    }
+    // A name may resolve to several addresses; the time limit covers trying all of them.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool connected = false;
+    int lastError = ECONNREFUSED;
+    for (const addrinfo* candidate = found; candidate && !connected; candidate = candidate->ai_next) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            lastError = ETIMEDOUT;
+            break;
+        }
+        connected = ConnectTo(candidate->ai_addr, candidate->ai_addrlen, static_cast<int>(left.count()));
+        if (!connected) lastError = errno;
+    }
+    freeaddrinfo(found);
+    errno = lastError;
+    return connected;
+}
+
+bool CNetworkPort::CTCPSocket::ConnectTo(const sockaddr* address, socklen_t addressLength, int timeoutMs)
+{
+    m_hSocket = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (m_hSocket == -1) return false;
+    int error = 0;
+    if (connect(m_hSocket, address, addressLength) != 0) {
+        error = errno;
+        if (error == EINPROGRESS) {
+            pollfd waiter{m_hSocket, POLLOUT, 0};
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+            int ready;
+            do {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now());
+                ready = poll(&waiter, 1, static_cast<int>(std::max<long long>(0, left.count())));
+            } while (ready < 0 && errno == EINTR);
+            socklen_t length = sizeof error;
+            if (ready == 0) error = ETIMEDOUT;
+            else if (ready < 0) error = errno;
+            else if (getsockopt(m_hSocket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) error = errno;
+        }
+    }
+    if (error != 0) {
+        Destroy();
+        errno = error;
+        return false;
+    }
+    return true;
+}
+
+ssize_t CNetworkPort::CTCPSocket::Send(const void* data, std::size_t length)
+{
+    return send(m_hSocket, data, length, MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+
+ssize_t CNetworkPort::CTCPSocket::Receive(void* data, std::size_t length)
+{
+    return recv(m_hSocket, data, length, MSG_DONTWAIT);
+}
+
+void CNetworkPort::CTCPSocket::ShutdownSend()
+{
+    shutdown(m_hSocket, SHUT_WR);
+}
+
+void CNetworkPort::CTCPSocket::Destroy()
+{
+    if (m_hSocket != -1) {
+        close(m_hSocket);
+        m_hSocket = -1;
+    }
+}
