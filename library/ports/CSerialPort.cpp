@@ -1,10 +1,19 @@
 #include "CSerialPort.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <iterator>
+#include <thread>
 
 #include "CArchive.h"
 #include "CQuarnPrinterException.h"
+#include "CSerialLineSetup.h"
+#include "DeviceWait.h"
 #include "PrinterErrors.h"
 
 IMPLEMENT_DYNCREATE(CSerialPort, CPortBase)
@@ -50,6 +59,79 @@ CString CSerialPort::PortName() const
 void CSerialPort::Open()
 {
     CPortBase::Open();
+    // The time limits are kept with poll, which needs a descriptor that never blocks.
+    const int flags = ::fcntl(m_hDevice, F_GETFL);
+    if (flags == -1 || ::fcntl(m_hDevice, F_SETFL, flags | O_NONBLOCK) == -1) ThrowPrinterError(errInvalidParameter);
+    const CSerialLineSetup setup(m_nBaudRate, m_nDataBits, m_nParity, m_nStopBits, m_nFlowControl);
+    if (!setup.ApplyTo(m_hDevice)) ThrowPrinterError(errInvalidParameter);
+}
+
+void CSerialPort::Close()
+{
+    if (IsOpen()) DrainOutput();
+    CPortBase::Close();
+}
+
+void CSerialPort::DrainOutput()
+{
+    // A write counts bytes once the driver holds them, and the driver's own wait at close
+    // is a fixed time that a slow line can outlast, cutting the end off a firmware image.
+    // So the line is waited for as long as it keeps moving.
+    int queued = 0;
+    if (::ioctl(m_hDevice, TIOCOUTQ, &queued) != 0) return;
+    auto lastProgress = DeviceClock::now();
+    while (queued > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        int stillQueued = 0;
+        if (::ioctl(m_hDevice, TIOCOUTQ, &stillQueued) != 0) return;
+        if (stillQueued < queued)
+            lastProgress = DeviceClock::now();
+        else if (DeviceClock::now() - lastProgress >= m_totalTimeLimit)
+            return;
+        queued = stillQueued;
+    }
+}
+
+void CSerialPort::Write(const void* data, std::uint32_t length, std::uint32_t* written)
+{
+    if (!IsOpen()) ThrowPrinterError(errPortUnavailable);
+    const auto deadline = DeviceClock::now() + m_totalTimeLimit;
+    const auto* bytes = static_cast<const char*>(data);
+    std::uint32_t sent = 0;
+    while (sent < length) {
+        const ssize_t count = ::write(m_hDevice, bytes + sent, length - sent);
+        if (count > 0) {
+            sent += static_cast<std::uint32_t>(count);
+        } else if (count < 0 && errno != EAGAIN && errno != EINTR) {
+            *written = sent;
+            ThrowPlatformError(errno);
+        } else if (!WaitForDevice(m_hDevice, POLLOUT, deadline)) {
+            break;
+        }
+    }
+    *written = sent;
+}
+
+void CSerialPort::Read(void* data, std::uint32_t length, std::uint32_t* read)
+{
+    if (!IsOpen()) ThrowPrinterError(errPortUnavailable);
+    const auto deadline = DeviceClock::now() + m_totalTimeLimit;
+    auto* bytes = static_cast<char*>(data);
+    std::uint32_t got = 0;
+    while (got < length) {
+        const auto until = got == 0 ? deadline : std::min(deadline, DeviceClock::now() + m_readInterval);
+        if (!WaitForDevice(m_hDevice, POLLIN, until)) break;
+        const ssize_t count = ::read(m_hDevice, bytes + got, length - got);
+        if (count > 0) {
+            got += static_cast<std::uint32_t>(count);
+        } else if (count == 0) {
+            break;  // the far side hung up: nothing more will come
+        } else if (errno != EAGAIN && errno != EINTR) {
+            *read = got;
+            ThrowPlatformError(errno);
+        }
+    }
+    *read = got;
 }
 
 void CSerialPort::CopySettings(const CPortBase* other)

@@ -1,0 +1,102 @@
+// termios2 is the only interface that sets rates outside the fixed B-constants (14400,
+// 56000, 128000, 256000), and its kernel header clashes with <termios.h>: this file must
+// never include that header.
+#include "CSerialLineSetup.h"
+
+#include <asm/termbits.h>
+#include <sys/ioctl.h>
+
+namespace {
+
+constexpr unsigned char kXon = 0x11;
+constexpr unsigned char kXoff = 0x13;
+
+struct StandardRate {
+    std::int32_t baud;
+    tcflag_t code;
+};
+
+constexpr StandardRate kStandardRates[] = {{110, B110},     {300, B300},     {600, B600},     {1200, B1200},
+                                           {2400, B2400},   {4800, B4800},   {9600, B9600},   {19200, B19200},
+                                           {38400, B38400}, {57600, B57600}, {115200, B115200}};
+
+// Standard rates keep their B-constant so that tools reading the line with the plain
+// termios calls see the usual value; any other rate goes to the driver as a number.
+void SetRate(termios2& line, std::int32_t baud)
+{
+    line.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
+    line.c_ispeed = line.c_ospeed = static_cast<speed_t>(baud);
+    for (const auto& rate : kStandardRates) {
+        if (rate.baud == baud) {
+            line.c_cflag |= rate.code;
+            return;
+        }
+    }
+    line.c_cflag |= BOTHER;
+}
+
+bool SetFraming(termios2& line, std::int32_t dataBits, std::int32_t parity, std::int32_t stopBits)
+{
+    static constexpr tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
+    if (dataBits < 5 || dataBits > 8) return false;
+    line.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+    line.c_cflag |= sizes[dataBits - 5];
+
+    // The stored codes are the platform's: none, odd, even, mark, space.
+    switch (parity) {
+    case 0: break;
+    case 1: line.c_cflag |= PARENB | PARODD; break;
+    case 2: line.c_cflag |= PARENB; break;
+    case 3: line.c_cflag |= PARENB | CMSPAR | PARODD; break;
+    case 4: line.c_cflag |= PARENB | CMSPAR; break;
+    default: return false;
+    }
+
+    // One and a half stop bits only exist with 5-bit characters; a document that holds
+    // it for a printer line gets one stop bit.
+    switch (stopBits) {
+    case 0:
+    case 1: break;
+    case 2: line.c_cflag |= CSTOPB; break;
+    default: return false;
+    }
+    return true;
+}
+
+void SetFlowControl(termios2& line, std::int32_t flowControl)
+{
+    if (flowControl != 1 && flowControl != 2) return;  // keep what the device had
+
+    line.c_iflag &= ~(IXON | IXOFF | IXANY);
+    line.c_cflag &= ~CRTSCTS;
+    if (flowControl == 1)
+        line.c_iflag |= IXON;  // the printer may pause us; we never pause the printer
+    else
+        line.c_cflag |= CRTSCTS;
+    line.c_cc[VSTART] = kXon;
+    line.c_cc[VSTOP] = kXoff;
+}
+
+}  // namespace
+
+bool CSerialLineSetup::ApplyTo(int fd) const
+{
+    if (m_nBaudRate <= 0) return false;
+
+    termios2 line{};
+    if (::ioctl(fd, TCGETS2, &line) != 0) return false;
+
+    // Raw bytes both ways; the parity-check flag stays as the device reported it.
+    line.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IUCLC);
+    line.c_oflag &= ~OPOST;
+    line.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    line.c_cflag |= CLOCAL | CREAD;
+    line.c_cc[VMIN] = 1;
+    line.c_cc[VTIME] = 0;
+
+    SetRate(line, m_nBaudRate);
+    if (!SetFraming(line, m_nDataBits, m_nParity, m_nStopBits)) return false;
+    SetFlowControl(line, m_nFlowControl);
+
+    return ::ioctl(fd, TCSETS2, &line) == 0;
+}

@@ -1,0 +1,25 @@
+// Applies a serial port's stored line settings to an open terminal device.
+#pragma once
+
+#include <cstdint>
+
+class CSerialLineSetup {
+public:
+    CSerialLineSetup(std::int32_t baud, std::int32_t dataBits, std::int32_t parity, std::int32_t stopBits,
+                     std::int32_t flowControl)
+        : m_nBaudRate(baud), m_nDataBits(dataBits), m_nParity(parity), m_nStopBits(stopBits),
+          m_nFlowControl(flowControl)
+    {
+    }
+
+    // Puts the line into raw mode with the settings; false when they have no form the
+    // device accepts (a document may hold any value) or the device refuses them.
+    bool ApplyTo(int fd) const;
+
+private:
+    std::int32_t m_nBaudRate;
+    std::int32_t m_nDataBits;
+    std::int32_t m_nParity;
+    std::int32_t m_nStopBits;
+    std::int32_t m_nFlowControl;
+};
