@@ -2,9 +2,12 @@
 // that receives its progress and its calibration flag.
 #pragma once
 
+#include <memory>
+
 #include "CQuarnPrinterData.h"
 #include "CWnd.h"
 
+class CPrinterLink;
 class CPrinterThread;
 
 class CQuarnPrinter : public CQuarnPrinterData {
@@ -27,13 +30,16 @@ public:
     // record still being alive when it calibrates.
     static void CalibratePort(CPortBase* pPort);
 
-    // Thread control.
+    // Thread control. ReleasePort waits at most waitMs for each of the scheduler and the
+    // printer's thread; a thread still busy then is abandoned and keeps the port alive
+    // (not freed) until it ends, so the record may be freed at once.
     void StartThread();
-    void ReleasePort();
+    void ReleasePort(unsigned waitMs = 15000);
     void QueueDownload(int maxDownloads);
     void CancelPrinterDownload();
 
     bool m_bCalibrate = true;
     CWnd* m_pNotifyWnd = nullptr;  // not owned
     CPrinterThread* m_pThread = nullptr;  // not owned: the thread ends its own life
+    std::shared_ptr<CPrinterLink> m_pThreadLink;  // shared with m_pThread
 };

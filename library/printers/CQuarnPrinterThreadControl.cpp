@@ -1,0 +1,72 @@
+// The link between a printer and its download thread, and the library's one scheduler.
+#include <memory>
+
+#include "CBaseThread.h"
+#include "CPortBase.h"
+#include "CPrinterLink.h"
+#include "CPrinterThread.h"
+#include "CQuarnPrinter.h"
+#include "CQuarnPrinterException.h"
+#include "CThrottleThread.h"
+#include "messages.h"
+
+namespace {
+// Read and written only on the caller's thread; the scheduler never ends on its own, so
+// the object is alive for as long as this points to it.
+CThrottleThread* g_pScheduler = nullptr;
+}  // namespace
+
+void CQuarnPrinter::StartThread()
+{
+    if (!m_pPort) throw new CQuarnPrinterException(errPortUnavailable);
+    auto* pThread = AfxBeginThread<CPrinterThread>(true);
+    if (!pThread) throw new CQuarnPrinterException(errThreadCreate);
+    pThread->m_pMainWnd = m_pNotifyWnd;
+    pThread->SetPrinter(this);
+    m_pThread = pThread;
+    m_pThreadLink = pThread->Link();
+    pThread->ResumeThread();
+}
+
+void CQuarnPrinter::ReleasePort(unsigned waitMs)
+{
+    if (g_pScheduler) {
+        CBaseThread::Stop(g_pScheduler, waitMs);
+        g_pScheduler = nullptr;
+    }
+    bool bThreadEnded = true;
+    if (m_pThread) {
+        m_pThread->SignalCancel();
+        bThreadEnded = CBaseThread::Stop(m_pThread, waitMs);
+        m_pThread = nullptr;
+    }
+    std::unique_ptr<CPortBase> pPort(m_pPort);
+    if (!bThreadEnded) {
+        // The thread may still be writing to the port: it keeps the port until it ends,
+        // and from here on touches nothing of this record.
+        m_pThreadLink->Abandon(std::move(pPort));
+    } else if (pPort) {
+        pPort->Close();
+    }
+    m_pPort = nullptr;
+    m_pThreadLink.reset();
+}
+
+void CQuarnPrinter::QueueDownload(int maxDownloads)
+{
+    if (!g_pScheduler) {
+        g_pScheduler = AfxBeginThread<CThrottleThread>(false);
+        if (!g_pScheduler) throw new CQuarnPrinterException(errThreadCreate);
+    }
+    g_pScheduler->m_nMaxSimultaneous = maxDownloads;
+    // The thread id travels with the pointer so the scheduler never has to read a
+    // thread object that may have ended.
+    PostThreadMessage(g_pScheduler->m_nThreadID, WM_DOWNLOAD, reinterpret_cast<WPARAM>(m_pThread),
+                      m_pThread ? m_pThread->m_nThreadID : 0);
+}
+
+void CQuarnPrinter::CancelPrinterDownload()
+{
+    if (g_pScheduler) g_pScheduler->ClearQueues();
+    if (m_pThread) m_pThread->SignalCancel();
+}
