@@ -1,0 +1,82 @@
+#include "DownloadCommand.h"
+
+#include <unistd.h>
+
+#include "CancelSignal.h"
+#include "CommandError.h"
+#include "ConsoleUserInterface.h"
+#include "DownloadSession.h"
+#include "DownloadWindow.h"
+#include "PrinterDocument.h"
+#include "PrinterLookup.h"
+#include "ProgressDisplay.h"
+
+namespace {
+
+// The printers that will get a download: every named one must have a file; without names,
+// those that have one.
+std::vector<CQuarnPrinterData*> PrintersToDownload(const CQuarnPrinters& printers,
+                                                   const std::vector<std::string>& names,
+                                                   const std::string& documentPath)
+{
+    std::vector<CQuarnPrinterData*> queued;
+    if (!names.empty()) {
+        queued = PrintersNamed(printers, names, documentPath);
+        for (CQuarnPrinterData* printer : queued) {
+            if (printer->DownloadFile().empty())
+                throw CommandError("The printer '" + printer->Name() +
+                                   "' has no download file. Choose one with 'quarnctl set-file'.");
+        }
+        return queued;
+    }
+    for (CQuarnPrinterData* printer : AllPrinters(printers)) {
+        if (!printer->DownloadFile().empty()) queued.push_back(printer);
+    }
+    if (queued.empty())
+        throw CommandError("No printer in " + documentPath +
+                           " has a download file. Choose one with 'quarnctl set-file'.");
+    return queued;
+}
+
+// Texts shown by printer threads go above the progress bars while the display exists.
+class SinkToDisplay {
+public:
+    SinkToDisplay(ConsoleUserInterface& ui, ProgressDisplay& display) : m_ui(ui)
+    {
+        m_ui.SetSink([&display](const CString& text) { display.Note(text); });
+    }
+    ~SinkToDisplay() { m_ui.SetSink(nullptr); }
+
+private:
+    ConsoleUserInterface& m_ui;
+};
+
+}  // namespace
+
+int DownloadToPrinters(const std::string& documentPath, const std::vector<std::string>& names,
+                       ConsoleUserInterface& ui, std::ostream& out)
+{
+    // Declared before the list, so that both outlive every printer thread that reports to them.
+    DownloadWindow window(ui);
+    ProgressDisplay display(stderr, ::isatty(STDERR_FILENO) != 0);
+
+    CQuarnPrinters printers;
+    if (printers.IsAlreadyRunning()) {
+        throw CommandError("Another program is driving the printers (it holds the single-instance lock). "
+                           "Try again when it has ended.",
+                           kExitFailed);
+    }
+    PrinterDocument(documentPath).Load(printers, &window);
+    const std::vector<CQuarnPrinterData*> queued = PrintersToDownload(printers, names, documentPath);
+
+    CMapStringToOb selection;
+    for (CQuarnPrinterData* printer : queued) selection.emplace(printer->Name(), printer);
+
+    DownloadSession session(printers, window, display, queued);
+    {
+        const SinkToDisplay sink(ui, display);
+        const CancelSignal signal;
+        session.Run(names.empty() ? nullptr : &selection, signal);
+    }
+    return session.WriteResults(out) ? kExitOk : kExitFailed;
+}

@@ -1,0 +1,49 @@
+// One quarnctl download: queues the printers, follows their messages until every download
+// has ended (or a cancel has settled), and reports one result per printer.
+#pragma once
+
+#include <map>
+#include <ostream>
+#include <vector>
+
+#include "CQuarnPrinters.h"
+
+class CancelSignal;
+class DownloadWindow;
+class ProgressDisplay;
+struct DownloadEvent;
+
+class DownloadSession {
+public:
+    // queued: the printers that will get a download (each has a download file).
+    DownloadSession(CQuarnPrinters& printers, DownloadWindow& window, ProgressDisplay& display,
+                    const std::vector<CQuarnPrinterData*>& queued);
+
+    // Queues the selection (every printer when null) and waits for the outcome.
+    void Run(const CMapStringToOb* pSelection, const CancelSignal& signal);
+    // One line per queued printer; true when every download succeeded.
+    bool WriteResults(std::ostream& out) const;
+
+private:
+    struct Track {
+        CString name;
+        bool begun = false;
+        bool ended = false;
+        bool succeeded = false;
+        bool cancelled = false;  // ended without error after a cancel, or never ended
+        std::uint64_t length = 0;
+        CString failure;
+    };
+
+    void Apply(const DownloadEvent& event);
+    void Cancel();
+    bool AllEnded() const;
+    bool AllBegunEnded() const;
+
+    CQuarnPrinters& m_printers;
+    DownloadWindow& m_window;
+    ProgressDisplay& m_display;
+    std::vector<const CQuarnPrinterData*> m_order;
+    std::map<const CQuarnPrinterData*, Track> m_tracks;
+    bool m_bCancelling = false;
+};

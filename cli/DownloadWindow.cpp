@@ -1,0 +1,39 @@
+#include "DownloadWindow.h"
+
+#include "ConsoleUserInterface.h"
+#include "messages.h"
+
+void DownloadWindow::PostMessage(unsigned message, WPARAM wParam, LPARAM lParam)
+{
+    DownloadEvent event{DownloadEvent::Begin, reinterpret_cast<const CQuarnPrinterData*>(wParam), lParam, {}};
+    switch (message) {
+    case WM_DOWNLOAD_BEGIN:
+        // A text shown on this thread before the download began belongs to something else.
+        m_ui.TakeLastMessage();
+        break;
+    case WM_DOWNLOAD_PROGRESS:
+        event.kind = DownloadEvent::Progress;
+        break;
+    case WM_DOWNLOAD_END:
+        event.kind = DownloadEvent::End;
+        // The printer thread shows its error and then posts the end, both on this thread.
+        if (lParam == 0) event.failure = m_ui.TakeLastMessage();
+        break;
+    default:
+        return;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_events.push_back(std::move(event));
+    }
+    m_arrived.notify_one();
+}
+
+std::optional<DownloadEvent> DownloadWindow::WaitForEvent(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_arrived.wait_for(lock, timeout, [this] { return !m_events.empty(); })) return std::nullopt;
+    DownloadEvent event = std::move(m_events.front());
+    m_events.pop_front();
+    return event;
+}

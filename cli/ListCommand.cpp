@@ -1,0 +1,71 @@
+#include "ListCommand.h"
+
+#include <nlohmann/json.hpp>
+
+#include "CNetworkPort.h"
+#include "CParallelPort.h"
+#include "CQuarnPrinter.h"
+#include "CSerialPort.h"
+#include "CUSBPort.h"
+#include "PrinterDocument.h"
+#include "PrinterLookup.h"
+
+namespace {
+
+const char* const kNoFileText = "None Selected";
+
+const char* KindOf(const CPortBase* port)
+{
+    if (!port) return "";
+    if (port->IsKindOf(RUNTIME_CLASS(CSerialPort))) return "serial";
+    if (port->IsKindOf(RUNTIME_CLASS(CParallelPort))) return "parallel";
+    if (port->IsKindOf(RUNTIME_CLASS(CUSBPort))) return "usb";
+    if (port->IsKindOf(RUNTIME_CLASS(CNetworkPort))) return "network";
+    return "";
+}
+
+// The stored model text: asking the printer (Model()) would open its port.
+nlohmann::json Describe(const CQuarnPrinter& printer)
+{
+    nlohmann::json entry = {
+        {"name", printer.Name()},
+        {"model", printer.m_strModel},
+        {"kind", KindOf(printer.m_pPort)},
+        {"port", printer.Port()},
+        {"display", printer.PortDisplayName()},
+        {"downloadFile", printer.DownloadFile()},
+        {"calibrate", printer.m_bCalibrate},
+    };
+    if (const auto* network = dynamic_cast<const CNetworkPort*>(printer.m_pPort)) {
+        entry["tcpPort"] = network->m_nTcpPort;
+    } else if (const auto* serial = dynamic_cast<const CSerialPort*>(printer.m_pPort)) {
+        entry["baud"] = serial->m_nBaudRate;
+        entry["dataBits"] = serial->m_nDataBits;
+        entry["parity"] = serial->m_nParity;
+        entry["stopBits"] = serial->m_nStopBits;
+        entry["flowControl"] = serial->m_nFlowControl;
+    }
+    return entry;
+}
+
+}  // namespace
+
+void ListPrinters(const std::string& documentPath, bool json, std::ostream& out)
+{
+    CQuarnPrinters printers;
+    PrinterDocument(documentPath).Load(printers, nullptr);
+
+    nlohmann::json list = nlohmann::json::array();
+    for (CQuarnPrinterData* record : AllPrinters(printers)) {
+        const auto& printer = static_cast<const CQuarnPrinter&>(*record);
+        if (json) {
+            list.push_back(Describe(printer));
+            continue;
+        }
+        const CString file = printer.DownloadFile();
+        out << printer.Name() << '\t' << printer.m_strModel << '\t' << printer.PortDisplayName() << '\t'
+            << (file.empty() ? kNoFileText : file) << '\n';
+    }
+    // Names and paths are bytes; a document may hold text that is not UTF-8.
+    if (json) out << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}

@@ -1,0 +1,48 @@
+// Shows the running downloads on stderr: bars redrawn in place on a terminal, a few plain
+// lines per printer otherwise. Texts of other threads are printed above the bars.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+#include "CString.h"
+
+class ProgressDisplay {
+public:
+    ProgressDisplay(std::FILE* out, bool terminal) : m_out(out), m_terminal(terminal) {}
+    ~ProgressDisplay();
+    ProgressDisplay(const ProgressDisplay&) = delete;
+    ProgressDisplay& operator=(const ProgressDisplay&) = delete;
+
+    void Begin(const CString& name, std::uint64_t total);
+    void Progress(const CString& name, std::uint64_t sent);
+    void End(const CString& name, const CString& outcome);
+    // A line of text from any thread.
+    void Note(const CString& text);
+    // Redraws the bars when they changed and the last drawing is old enough.
+    void Refresh();
+
+private:
+    struct Row {
+        CString name;
+        std::uint64_t total;
+        std::uint64_t sent;
+        int reportedTenths;  // plain output: the tenths of the file already reported
+    };
+
+    Row* Find(const CString& name);
+    void EraseBars();
+    void DrawBars();
+    void PrintAboveBars(const CString& line);
+
+    std::mutex m_mutex;
+    std::FILE* m_out;
+    bool m_terminal;
+    std::vector<Row> m_rows;
+    int m_drawnLines = 0;
+    bool m_changed = false;
+    std::chrono::steady_clock::time_point m_lastDrawing;
+};
