@@ -81,10 +81,14 @@ void SetFlowControl(termios2& line, std::int32_t flowControl)
 
 bool CSerialLineSetup::ApplyTo(int fd) const
 {
-    if (m_nBaudRate <= 0) return false;
-
     termios2 line{};
     if (::ioctl(fd, TCGETS2, &line) != 0) return false;
+    return ShapeLine(line) && ::ioctl(fd, TCSETS2, &line) == 0;
+}
+
+bool CSerialLineSetup::ShapeLine(termios2& line) const
+{
+    if (m_nBaudRate <= 0) return false;
 
     // Raw bytes both ways; the parity-check flag stays as the device reported it.
     line.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IUCLC);
@@ -97,6 +101,5 @@ bool CSerialLineSetup::ApplyTo(int fd) const
     SetRate(line, m_nBaudRate);
     if (!SetFraming(line, m_nDataBits, m_nParity, m_nStopBits)) return false;
     SetFlowControl(line, m_nFlowControl);
-
-    return ::ioctl(fd, TCSETS2, &line) == 0;
+    return true;
 }

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+struct termios2;
+
 class CSerialLineSetup {
 public:
     CSerialLineSetup(std::int32_t baud, std::int32_t dataBits, std::int32_t parity, std::int32_t stopBits,
@@ -15,6 +17,11 @@ public:
     // Puts the line into raw mode with the settings; false when they have no form the
     // device accepts (a document may hold any value) or the device refuses them.
     bool ApplyTo(int fd) const;
+
+    // Turns the line state the device reported into the one these settings ask for; false
+    // when a setting has no termios form. Kept apart so the framing can be checked on
+    // lines (such as pseudo-terminals) that ignore it.
+    bool ShapeLine(termios2& line) const;
 
 private:
     std::int32_t m_nBaudRate;
