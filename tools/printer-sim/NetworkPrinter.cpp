@@ -32,6 +32,9 @@ NetworkPrinter::NetworkPrinter(EventLoop& loop, RecordLog& log, NetworkPrinterOp
     const int on = 1;
     // A test that restarts the simulator must not wait for the previous run's TIME_WAIT.
     setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    // Set before listening so that accepted connections inherit it and announce a matching window.
+    if (m_options.receiveBuffer)
+        setsockopt(m_listener, SOL_SOCKET, SO_RCVBUF, &*m_options.receiveBuffer, sizeof *m_options.receiveBuffer);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(m_options.port));

@@ -49,8 +49,12 @@ NetworkPrinterOptions NetworkPrinterOptions::Parse(const std::string& text)
             const std::uint64_t largest = Number(value, "short", 1);
             if (largest > 1u << 20) throw std::invalid_argument("short must be at most 1048576");
             options.shortReads = static_cast<std::uint32_t>(largest);
+        } else if (key == "rcvbuf") {
+            const std::uint64_t size = Number(value, "rcvbuf", 1);
+            if (size > 1u << 30) throw std::invalid_argument("rcvbuf must be at most 1073741824");
+            options.receiveBuffer = static_cast<int>(size);
         } else {
-            throw std::invalid_argument("unknown network printer option '" + item + "' (rate, stall, reset, short)");
+            throw std::invalid_argument("unknown network printer option '" + item + "' (rate, stall, reset, short, rcvbuf)");
         }
         start = next;
     }

@@ -13,6 +13,7 @@ struct NetworkPrinterOptions {
     std::optional<std::uint64_t> stallAfter;  // bytes taken before the printer stops reading
     std::optional<std::uint64_t> resetAfter;  // bytes taken before the printer resets the connection
     std::optional<std::uint32_t> shortReads;  // largest piece taken by one receive
+    std::optional<int> receiveBuffer;         // the system's receive buffer, like a printer's small input buffer
 
     // Throws std::invalid_argument with a message fit for the command line.
     static NetworkPrinterOptions Parse(const std::string& text);

@@ -18,13 +18,15 @@ constexpr const char* kDescription =
     "\"stopped by simulator\" or \"error: ...\".";
 
 constexpr const char* kNetworkHelp =
-    "A TCP printer, NAME@ADDRESS:PORT[,rate=BPS][,stall=N][,reset=N][,short=K]. ADDRESS is a\n"
-    "dotted IPv4 address (127.0.0.2 to 127.0.0.254 need no set-up on the loopback); PORT 0\n"
-    "lets the system choose. Each connection is taken on its own: rate=BPS takes at most BPS\n"
-    "bytes per second; stall=N stops reading after N bytes and keeps the connection open\n"
-    "until the client closes it or the simulator ends; reset=N resets the connection (RST)\n"
-    "once N bytes have arrived; short=K takes the bytes in random pieces of 1 to K bytes.\n"
-    "May be given many times.";
+    "A TCP printer, NAME@ADDRESS:PORT[,rate=BPS][,stall=N][,reset=N][,short=K][,rcvbuf=B].\n"
+    "ADDRESS is a dotted IPv4 address (127.0.0.2 to 127.0.0.254 need no set-up on the\n"
+    "loopback); PORT 0 lets the system choose. Each connection is taken on its own:\n"
+    "rate=BPS takes at most BPS bytes per second; stall=N stops reading after N bytes and\n"
+    "keeps the connection open until the client closes it or the simulator ends; reset=N\n"
+    "resets the connection (RST) once N bytes have arrived; short=K takes the bytes in\n"
+    "random pieces of 1 to K bytes; rcvbuf=B fixes the system's receive buffer (which it\n"
+    "doubles) instead of letting it grow, so that a slow or stalled printer holds back its\n"
+    "sender soon, as a real one does. May be given many times.";
 
 }  // namespace
 
