@@ -10,13 +10,15 @@
 #include "CQuarnPrinterException.h"
 #include "CSettingsMachine.h"
 #include "IUserInterface.h"
-#include "PrinterErrors.h"
 #include "StringTable.h"
 
 namespace {
 
 const char* const kInstanceLockName = "QuarnPrinters";
 const char* const kOutOfMemoryText = "Out of memory.";
+
+// Thrown directly: ThrowPrinterError would read 6 as the platform's invalid-handle number.
+[[noreturn]] void ThrowConfigurationError() { throw new CQuarnPrinterException(errConfiguration); }
 
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
@@ -89,7 +91,7 @@ CQuarnPrinter* CQuarnPrinters::FindPrinter(const CQuarnPrinterData* pPrinter) co
 void CQuarnPrinters::DeletePrinter(CQuarnPrinterData* pPrinter)
 {
     CQuarnPrinter* printer = pPrinter ? FindPrinter(pPrinter) : nullptr;
-    if (!printer) ThrowPrinterError(errConfiguration);
+    if (!printer) ThrowConfigurationError();
 
     // Out of the list before the port is released, so that an error on the way still leaves
     // the record removed, freed and the list marked changed.
@@ -102,7 +104,7 @@ void CQuarnPrinters::DeletePrinter(CQuarnPrinterData* pPrinter)
 void CQuarnPrinters::SetDownloadFile(CQuarnPrinterData* pPrinter, const CString& file)
 {
     CQuarnPrinter* printer = pPrinter ? FindPrinter(pPrinter) : nullptr;
-    if (!printer) ThrowPrinterError(errConfiguration);
+    if (!printer) ThrowConfigurationError();
 
     if (!EqualsNoCase(printer->m_strDownloadFile, file)) m_bModified = true;
     printer->m_strDownloadFile = file;
