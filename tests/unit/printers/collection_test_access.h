@@ -2,14 +2,12 @@
 #pragma once
 
 #include <atomic>
-#include <cstdlib>
 #include <memory>
-#include <optional>
-#include <string>
 
 #include "CQuarnPrinter.h"
 #include "CQuarnPrinters.h"
 #include "FakePort.h"
+#include "ScopedEnvironment.h"
 #include "TemporaryFolder.h"
 
 class CQuarnPrintersTestAccess {
@@ -35,29 +33,6 @@ public:
         printers.EnterPrinter(printer.get());
         return printer.release();
     }
-};
-
-// Sets an environment variable for the lifetime of the object.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const std::string& value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name)) m_old = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironment()
-    {
-        if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
 };
 
 // Settings and the lock file in folders of the test's own, so that no test reads or changes

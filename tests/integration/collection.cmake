@@ -1,0 +1,7 @@
+# The printer list and quarnctl against simulated printers; quarnctl's tests run the program.
+foreach(test integration_quarnctl_contract integration_quarnctl_download)
+  if(TARGET ${test})
+    add_dependencies(${test} quarnctl)
+    target_compile_definitions(${test} PRIVATE QUARNCTL_PATH="$<TARGET_FILE:quarnctl>")
+  endif()
+endforeach()

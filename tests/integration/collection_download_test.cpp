@@ -1,0 +1,231 @@
+// The main job through the printer list: files downloaded to simulated network printers
+// under the ceiling, every byte checked on the printer's side, cancels, resets and deletes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "CArchive.h"
+#include "CQuarnPrinters.h"
+#include "RecordingWnd.h"
+#include "ScopedEnvironment.h"
+#include "ScratchFile.h"
+#include "ScriptedUserInterface.h"
+#include "Sha256.h"
+#include "SimProcess.h"
+#include "TemporaryFolder.h"
+#include "messages.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Printer {
+    std::string name;  // also the simulator's name for it
+    const ScratchFile* file;
+    bool calibrate = false;
+};
+
+class CollectionDownload : public ::testing::Test {
+protected:
+    // Loads one network printer per entry, each pointing at the simulated printer of its name.
+    void Load(const SimProcess& sim, const std::vector<Printer>& printers)
+    {
+        CArchive document;
+        document << static_cast<std::int32_t>(printers.size());
+        for (const Printer& printer : printers) {
+            document << printer.name << CString() << (printer.file ? printer.file->Path() : CString())
+                     << CString("CNetworkPort") << std::int32_t{printer.calibrate ? 1 : 0} << sim.AddressOf(printer.name)
+                     << std::int32_t{sim.PortOf(printer.name)};
+        }
+        CArchive loading(document.Buffer());
+        m_printers.Serialize(loading, &m_window);
+    }
+
+    CQuarnPrinterData* Named(const std::string& name) const
+    {
+        for (POSITION pos = m_printers.GetFirstPrinter(); pos;) {
+            CQuarnPrinterData* printer = m_printers.GetNextPrinter(pos);
+            if (printer->Name() == name) return printer;
+        }
+        return nullptr;
+    }
+
+    void DeleteAll()
+    {
+        while (POSITION pos = m_printers.GetFirstPrinter()) m_printers.DeletePrinter(m_printers.GetNextPrinter(pos));
+    }
+
+    // Printer names in the order of their messages with this id.
+    std::vector<std::string> NamesOf(unsigned id) const
+    {
+        std::vector<std::string> names;
+        for (const auto& message : m_window.Messages())
+            if (message.id == id) names.push_back(reinterpret_cast<CQuarnPrinterData*>(message.wParam)->Name());
+        return names;
+    }
+
+    // The most downloads that were between their begin and end messages at once.
+    int MostRunningAtOnce() const
+    {
+        int running = 0, most = 0;
+        for (const auto& message : m_window.Messages()) {
+            if (message.id == WM_DOWNLOAD_BEGIN) most = std::max(most, ++running);
+            if (message.id == WM_DOWNLOAD_END) --running;
+        }
+        return most;
+    }
+
+    static std::vector<SimProcess::Connection> Of(const std::vector<SimProcess::Connection>& all, const std::string& name)
+    {
+        std::vector<SimProcess::Connection> found;
+        std::copy_if(all.begin(), all.end(), std::back_inserter(found), [&](const auto& c) { return c.printer == name; });
+        return found;
+    }
+
+    TemporaryFolder m_folder;
+    ScopedEnvironment m_home{"XDG_CONFIG_HOME", (m_folder.Path() / "user").string()};
+    ScopedEnvironment m_dirs{"XDG_CONFIG_DIRS", (m_folder.Path() / "machine").string()};
+    ScriptedUserInterface m_ui;
+    RecordingWnd m_window;
+    CQuarnPrinters m_printers;  // last: its printers end before the window they report to
+};
+
+TEST_F(CollectionDownload, FivePrintersUnderACeilingOfTwoStartInRequestOrder)
+{
+    SimProcess sim({"--network", "p1@127.0.0.41:0", "--network", "p2@127.0.0.42:0", "--network", "p3@127.0.0.43:0",
+                    "--network", "p4@127.0.0.44:0", "--network", "p5@127.0.0.45:0"});
+    sim.Start();
+    std::vector<std::unique_ptr<ScratchFile>> files;
+    std::vector<Printer> printers;
+    for (int i = 1; i <= 5; ++i) {
+        files.push_back(std::make_unique<ScratchFile>(ScratchFile::Pattern(600 * 1024 + 1000 * i)));
+        printers.push_back({"p" + std::to_string(i), files.back().get()});
+    }
+    Load(sim, printers);
+    m_printers.MaxSimultaneousDownloads(2);
+
+    m_printers.DownloadToPrinters(nullptr);
+    ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_END, 5, 60s));
+    const auto records = sim.WaitForRecords(5);
+    ASSERT_EQ(sim.Stop(), 0);
+
+    EXPECT_EQ(m_window.Params(WM_DOWNLOAD_END), std::vector<LPARAM>(5, 1));
+    EXPECT_LE(MostRunningAtOnce(), 2);
+    // The first two start together; every later one only after an earlier one has ended.
+    const auto begun = NamesOf(WM_DOWNLOAD_BEGIN);
+    ASSERT_EQ(begun.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(begun.begin() + 2, begun.end()), (std::vector<std::string>{"p3", "p4", "p5"}));
+    EXPECT_LE(SimProcess::MaxSimultaneous(records), 2);
+    ASSERT_EQ(records.size(), 5u);
+    for (std::size_t i = 0; i < printers.size(); ++i) {
+        const auto connections = Of(records, printers[i].name);
+        ASSERT_EQ(connections.size(), 1u) << printers[i].name;
+        EXPECT_EQ(connections[0].bytes, 600 * 1024 + 1000 * (i + 1)) << printers[i].name;
+        EXPECT_EQ(connections[0].sha256, Sha256::Of(ScratchFile::Pattern(600 * 1024 + 1000 * (i + 1))));
+    }
+}
+
+TEST_F(CollectionDownload, EveryPrinterGetsExactlyItsFileThroughShortReadsAndASlowRate)
+{
+    SimProcess sim({"--network", "pieces@127.0.0.46:0,short=700", "--network",
+                    "slow@127.0.0.47:0,rate=3000000,short=1500,rcvbuf=65536"});
+    sim.Start();
+    const ScratchFile odd(ScratchFile::Pattern(1024 * 1024 + 333));
+    const ScratchFile other(ScratchFile::Pattern(2 * 1024 * 1024 + 17));
+    Load(sim, {{"pieces", &odd}, {"slow", &other}});
+    m_printers.MaxSimultaneousDownloads(2);
+
+    m_printers.DownloadToPrinters(nullptr);
+    ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_END, 2, 60s));
+    const auto records = sim.WaitForRecords(2);
+    ASSERT_EQ(sim.Stop(), 0);
+
+    EXPECT_EQ(m_window.Params(WM_DOWNLOAD_END), std::vector<LPARAM>(2, 1));
+    EXPECT_TRUE(m_ui.Texts().empty());
+    const auto pieces = Of(records, "pieces"), slow = Of(records, "slow");
+    ASSERT_EQ(pieces.size(), 1u);
+    ASSERT_EQ(slow.size(), 1u);
+    EXPECT_EQ(pieces[0].bytes, 1024 * 1024 + 333u);
+    EXPECT_EQ(pieces[0].sha256, Sha256::Of(ScratchFile::Pattern(1024 * 1024 + 333)));
+    EXPECT_EQ(slow[0].bytes, 2 * 1024 * 1024 + 17u);
+    EXPECT_EQ(slow[0].sha256, Sha256::Of(ScratchFile::Pattern(2 * 1024 * 1024 + 17)));
+}
+
+TEST_F(CollectionDownload, CancelStopsAStalledPrinterAndItsQueuedPeersNeverConnect)
+{
+    SimProcess sim({"--network", "stalls@127.0.0.48:0,stall=30000,rcvbuf=65536", "--network", "next@127.0.0.49:0",
+                    "--network", "last@127.0.0.50:0"});
+    sim.Start();
+    const ScratchFile big(ScratchFile::Pattern(16 * 1024 * 1024));
+    const ScratchFile small(ScratchFile::Pattern(4096));
+    // Calibration is on for the stalled printer: a cancelled download must not calibrate.
+    Load(sim, {{"stalls", &big, true}, {"next", &small}, {"last", &small}});
+    const CMapStringToOb inOrder = {{"a", Named("stalls")}, {"b", Named("next")}, {"c", Named("last")}};
+
+    m_printers.DownloadToPrinters(&inOrder);
+    ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_BEGIN, 1));
+    // Let the printer's buffers fill up, so that the download is stuck in the stall.
+    std::this_thread::sleep_for(500ms);
+    m_printers.CancelDownload();
+    ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_END, 1, 20s));
+    EXPECT_EQ(m_window.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{1});
+    EXPECT_EQ(NamesOf(WM_DOWNLOAD_BEGIN), std::vector<std::string>{"stalls"});
+
+    // Deleting the printers waits for their threads, so a calibration would have happened by now.
+    DeleteAll();
+    ASSERT_EQ(sim.Stop(), 0);
+    const auto records = sim.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].printer, "stalls");
+    EXPECT_EQ(records[0].bytes, 30000u);
+}
+
+TEST_F(CollectionDownload, ResetMidFileEndsThatDownloadWithAnErrorOnOneConnection)
+{
+    SimProcess sim({"--network", "resets@127.0.0.51:0,rate=2000000,reset=100000,rcvbuf=65536"});
+    sim.Start();
+    const ScratchFile big(ScratchFile::Pattern(16 * 1024 * 1024));
+    Load(sim, {{"resets", &big, true}});
+
+    m_printers.DownloadToPrinters(nullptr);
+    ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_END, 1, 30s));
+    EXPECT_EQ(m_window.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{0});
+    ASSERT_EQ(m_ui.Texts().size(), 1u);
+    EXPECT_NE(m_ui.Texts()[0].find("reset"), std::string::npos) << m_ui.Texts()[0];
+
+    // A failed download does not calibrate, so the thread ends at once.
+    m_printers.DeletePrinter(Named("resets"));
+    ASSERT_EQ(sim.Stop(), 0);
+    const auto records = sim.Records();
+    ASSERT_EQ(records.size(), 1u) << "the printer was connected to again";
+    EXPECT_EQ(records[0].bytes, 100000u);
+    EXPECT_EQ(records[0].sha256, Sha256::Of(ScratchFile::Pattern(16 * 1024 * 1024).substr(0, 100000)));
+}
+
+TEST_F(CollectionDownload, DeletingAPrinterWhileItDownloadsEndsItWithinTheBounds)
+{
+    SimProcess sim({"--network", "busy@127.0.0.52:0,rate=500000,rcvbuf=65536", "--network", "idle@127.0.0.53:0"});
+    sim.Start();
+    const ScratchFile big(ScratchFile::Pattern(16 * 1024 * 1024));
+    Load(sim, {{"busy", &big}, {"idle", nullptr}});
+    m_printers.DownloadToPrinters(nullptr);
+    ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_BEGIN, 1));
+
+    const auto started = std::chrono::steady_clock::now();
+    m_printers.DeletePrinter(Named("busy"));
+    // Two stops of at most 15 s each: the scheduler's and the printer's thread.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 31s);
+
+    EXPECT_EQ(m_printers.GetPrinterCount(), 1);
+    EXPECT_TRUE(m_printers.IsModified());
+    const auto records = sim.WaitForRecords(1);
+    ASSERT_EQ(sim.Stop(), 0);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].printer, "busy");
+    EXPECT_LT(records[0].bytes, 16u * 1024 * 1024);
+    EXPECT_EQ(records[0].sha256, Sha256::Of(ScratchFile::Pattern(16 * 1024 * 1024).substr(0, records[0].bytes)));
+}
+
+}  // namespace
