@@ -1,0 +1,135 @@
+// quarnctl download end to end against simulated printers: one result line per printer, the
+// exit status, every byte on the printer's side, and Ctrl-C or SIGTERM cancelling.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <thread>
+
+#include "ScratchFile.h"
+#include "Sha256.h"
+#include "SimProcess.h"
+#include "TemporaryFolder.h"
+#include "quarnctl_runner.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class QuarnctlDownload : public ::testing::Test {
+protected:
+    std::string Doc() const { return (m_folder.Path() / "printers.qps").string(); }
+
+    // Adds a printer without calibration at address:port and gives it a file.
+    void Add(const std::string& name, const std::string& address, int port, const std::string& file)
+    {
+        ASSERT_EQ(m_runner.Run({"add", Doc(), "--network", address, "--tcp-port", std::to_string(port), "--name", name,
+                                "--no-calibrate"})
+                      .exitStatus,
+                  0);
+        ASSERT_EQ(m_runner.Run({"set-file", Doc(), file, name}).exitStatus, 0);
+    }
+    void Add(const std::string& name, const SimProcess& sim, const std::string& file)
+    {
+        Add(name, sim.AddressOf(name), sim.PortOf(name), file);
+    }
+
+    static std::vector<SimProcess::Connection> Of(const std::vector<SimProcess::Connection>& all, const std::string& name)
+    {
+        std::vector<SimProcess::Connection> found;
+        for (const auto& connection : all)
+            if (connection.printer == name) found.push_back(connection);
+        return found;
+    }
+
+    TemporaryFolder m_folder;
+    QuarnctlRunner m_runner{{{"XDG_CONFIG_HOME", (m_folder.Path() / "user").string()},
+                             {"XDG_CONFIG_DIRS", (m_folder.Path() / "machine").string()},
+                             {"TMPDIR", m_folder.MakeFolder("tmp").string()}}};
+};
+
+}  // namespace
+
+TEST_F(QuarnctlDownload, OneResultLinePerPrinterAndExitOneWhenAnyFailed)
+{
+    SimProcess sim({"--network", "good@127.0.0.61:0,short=700", "--network",
+                    "resets@127.0.0.62:0,rate=2000000,reset=50000,rcvbuf=65536"});
+    sim.Start();
+    const ScratchFile image(ScratchFile::Pattern(700 * 1024 + 3));
+    const ScratchFile big(ScratchFile::Pattern(16 * 1024 * 1024));
+    const ScratchFile vanished("soon gone");
+    Add("good", sim, image.Path());
+    Add("resets", sim, big.Path());
+    // Nothing listens on this address.
+    Add("refused", "127.0.0.63", sim.PortOf("good"), image.Path());
+    Add("unreadable", "127.0.0.64", sim.PortOf("good"), vanished.Path());
+    std::filesystem::remove(vanished.Path());
+    ASSERT_EQ(m_runner.Run({"max-downloads", "4"}).exitStatus, 0);
+
+    const auto result = m_runner.Run({"download", Doc()});
+    const auto records = sim.WaitForRecords(2);
+    ASSERT_EQ(sim.Stop(), 0);
+
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    std::istringstream lines(result.out);
+    std::vector<std::string> got;
+    for (std::string line; std::getline(lines, line);) got.push_back(line);
+    ASSERT_EQ(got.size(), 4u) << result.out;
+    EXPECT_EQ(got[0], "good\tok\t" + std::to_string(700 * 1024 + 3));
+    EXPECT_EQ(got[1], "refused\tfailed\tThat port is unavailable.");
+    EXPECT_EQ(got[2].rfind("resets\tfailed\t", 0), 0u) << got[2];
+    EXPECT_GT(got[2].size(), std::string("resets\tfailed\t").size());
+    EXPECT_EQ(got[3].rfind("unreadable\tfailed\t", 0), 0u) << got[3];
+    EXPECT_NE(got[3].find(vanished.Path()), std::string::npos) << got[3];
+
+    const auto good = Of(records, "good");
+    ASSERT_EQ(good.size(), 1u);
+    EXPECT_EQ(good[0].sha256, Sha256::Of(ScratchFile::Pattern(700 * 1024 + 3)));
+    EXPECT_EQ(Of(records, "resets").size(), 1u);
+}
+
+TEST_F(QuarnctlDownload, OnlyTheNamedPrintersDownloadAndSuccessExitsZero)
+{
+    SimProcess sim({"--network", "chosen@127.0.0.65:0", "--network", "other@127.0.0.66:0"});
+    sim.Start();
+    const ScratchFile image(ScratchFile::Pattern(300 * 1024 + 11));
+    Add("chosen", sim, image.Path());
+    Add("other", sim, image.Path());
+
+    const auto result = m_runner.Run({"download", Doc(), "chosen"});
+    const auto records = sim.WaitForRecords(1);
+    std::this_thread::sleep_for(100ms);  // room for a connection that should not come
+    ASSERT_EQ(sim.Stop(), 0);
+
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "chosen\tok\t" + std::to_string(300 * 1024 + 11) + "\n");
+    ASSERT_EQ(sim.Records().size(), 1u);
+    EXPECT_EQ(records[0].printer, "chosen");
+    EXPECT_EQ(records[0].sha256, Sha256::Of(ScratchFile::Pattern(300 * 1024 + 11)));
+}
+
+TEST_F(QuarnctlDownload, InterruptOrTerminateCancelsRunningAndQueuedDownloads)
+{
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        SimProcess sim({"--network", "stalls@127.0.0.67:0,stall=30000,rcvbuf=65536", "--network", "waits@127.0.0.68:0"});
+        sim.Start();
+        const ScratchFile big(ScratchFile::Pattern(16 * 1024 * 1024));
+        std::filesystem::remove(Doc());
+        // The list's order queues the stalled printer first; the ceiling of 1 holds the other back.
+        Add("a-stalls", sim.AddressOf("stalls"), sim.PortOf("stalls"), big.Path());
+        Add("b-waits", sim.AddressOf("waits"), sim.PortOf("waits"), big.Path());
+
+        const pid_t pid = m_runner.Start({"download", Doc()});
+        ASSERT_TRUE(m_runner.WaitForError("a-stalls: started"));
+        std::this_thread::sleep_for(300ms);  // into the stall
+        kill(pid, signal);
+        const auto result = m_runner.Wait(pid);
+        ASSERT_EQ(sim.Stop(), 0);
+
+        EXPECT_EQ(result.exitStatus, 1) << result.err;
+        EXPECT_EQ(result.out, "a-stalls\tcancelled\nb-waits\tcancelled\n");
+        const auto records = sim.Records();
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].printer, "stalls");
+    }
+}
