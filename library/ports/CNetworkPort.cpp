@@ -12,9 +12,9 @@ IMPLEMENT_DYNCREATE(CNetworkPort, CPortBase)
 
 namespace {
 
-// The address text is split the way the configuration dialog has always done it: at most
-// three characters per field, read as digits up to the first non-digit, keeping the low
-// eight bits. A field whose dot is missing, or that starts past the end, reads as 0.
+// Settings documents may hold any text as the address, so a field is read from at most
+// three characters, as digits up to the first non-digit, keeping the low eight bits; a
+// field whose dot is missing, or that would start past the end, reads as 0.
 int AddressField(const CString& text, CString::size_type start)
 {
     if (start == CString::npos || start >= text.size()) return 0;
