@@ -1,0 +1,51 @@
+// The worker of one network search: owns the discovery socket, broadcasts the request,
+// collects answers for the search period and then tells the search dialog it is over.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "CBaseThread.h"
+#include "CUDPSocket.h"
+
+class CDetectPrintersThread : public CBaseThread, public IDiscoveryResults {
+public:
+    static constexpr unsigned kSearchPeriodMs = 10000;
+
+    CDetectPrintersThread() = default;
+    ~CDetectPrintersThread() override;
+
+    const CThreadMessageMap* GetMessageMap() const override;
+    bool InitInstance() override;
+    int ExitInstance() override;
+
+    // Answers are kept only while a search is running, so once it has ended the results
+    // can be read without a late answer changing them.
+    void AppendResult(std::unique_ptr<DiscoveryResponsePacketF3> record) override;
+    // The records of the last search in arrival order.
+    std::vector<DiscoveryResponsePacketF3> Results() const;
+
+    // How long a search collects answers; set before the thread starts (tests shorten it).
+    unsigned m_nSearchPeriodMs = kSearchPeriodMs;
+
+protected:
+    int WatchedDescriptor() const override;
+    void OnDescriptorReady() override;
+
+private:
+    void OnSearchStart(WPARAM wParam, LPARAM lParam);
+    void OnSearchTimeout(WPARAM wParam, LPARAM lParam);
+    void OnSearchCancel(WPARAM wParam, LPARAM lParam);
+    void ArmTimer(unsigned milliseconds);
+
+    std::unique_ptr<CUDPSocket> m_pUdpSocket;
+    // One descriptor that becomes readable for an answer or the end of the search period.
+    int m_hWatch = -1;
+    int m_hTimer = -1;
+    WPARAM m_searchWindow = 0;  // the dialog of the running search, 0 when none runs
+
+    mutable std::mutex m_resultsMutex;
+    bool m_bSearching = false;
+    std::vector<std::unique_ptr<DiscoveryResponsePacketF3>> m_results;
+};
