@@ -1,0 +1,214 @@
+// The default device behaviour every serial, parallel and USB port inherits, driven through
+// a pseudo-terminal and plain files.
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+#include <gtest/gtest.h>
+
+#include "CArchive.h"
+#include "CPortBase.h"
+#include "CQuarnPrinterException.h"
+#include "PseudoTerminal.h"
+#include "TemporaryFolder.h"
+
+namespace {
+
+// The code of the printer error the call raises, or 0 when it raises none.
+template <class Call>
+unsigned long PrinterErrorOf(Call call)
+{
+    try {
+        call();
+    } catch (CQuarnPrinterException* e) {
+        const unsigned long code = e->m_dwCode;
+        e->Delete();
+        return code;
+    }
+    return 0;
+}
+
+class PortOnTerminal : public ::testing::Test {
+protected:
+    PortOnTerminal() { port.m_strDevice = terminal.DevicePath(); }
+    ~PortOnTerminal() override { port.Close(); }
+
+    PseudoTerminal terminal;
+    CPortBase port;
+};
+
+TEST_F(PortOnTerminal, WritesAndReadsBytesThroughTheDevice)
+{
+    port.Open();
+    ASSERT_TRUE(port.IsOpen());
+
+    const CString command("\x0A" "xa\x00\xFF" "\x0A", 6);
+    std::uint32_t written = 0;
+    port.Write(command.data(), static_cast<std::uint32_t>(command.size()), &written);
+    EXPECT_EQ(written, command.size());
+    EXPECT_EQ(terminal.Received(command.size()), command);
+
+    terminal.Send("answer");
+    char buffer[16] = {};
+    std::uint32_t read = 0;
+    port.Read(buffer, sizeof buffer, &read);
+    EXPECT_EQ(CString(buffer, read), "answer");
+}
+
+TEST_F(PortOnTerminal, HoldsTheTerminalExclusivelyWhileOpen)
+{
+    port.Open();
+    int exclusive = 0;
+    ASSERT_EQ(ioctl(port.m_hDevice, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1);
+
+    const int firstHandle = port.m_hDevice;
+    port.Open();  // already open: no second descriptor
+    EXPECT_EQ(port.m_hDevice, firstHandle);
+}
+
+TEST_F(PortOnTerminal, CloseKeepsOutputThatThePrinterHasNotReadYet)
+{
+    port.Open();
+    // More than the printer side's line buffer takes, so part of it is still queued in the
+    // terminal when the port closes.
+    const CString tail(8000, 'F');
+    for (std::uint32_t sent = 0, written = 0; sent < tail.size(); sent += written)
+        port.Write(tail.data() + sent, static_cast<std::uint32_t>(tail.size() - sent), &written);
+    port.Close();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(terminal.Received(tail.size()).size(), tail.size());
+}
+
+TEST_F(PortOnTerminal, CloseDropsUnreadInputSoTheNextExchangeStartsClean)
+{
+    port.Open();
+    terminal.Send("stale answer");
+    terminal.Received(0, std::chrono::milliseconds(50));
+    port.Close();
+
+    port.Open();
+    terminal.Send("fresh");
+    char buffer[32] = {};
+    std::uint32_t read = 0;
+    port.Read(buffer, sizeof buffer, &read);
+    EXPECT_EQ(CString(buffer, read), "fresh");
+}
+
+TEST_F(PortOnTerminal, ProbeSendsTheConfigurationQueryAndSeesTheAnswer)
+{
+    port.Open();
+    terminal.Send("configuration");
+    EXPECT_TRUE(port.ProbeBidirectional());
+    EXPECT_EQ(terminal.Received(4), CString("\x0A" "UQ" "\x0A"));
+    EXPECT_TRUE(port.IsOpen());
+}
+
+TEST_F(PortOnTerminal, ProbeOfASilentPrinterIsFalse)
+{
+    port.Open();
+    EXPECT_FALSE(port.ProbeBidirectional());
+    EXPECT_EQ(terminal.Received(4), CString("\x0A" "UQ" "\x0A"));
+}
+
+TEST(PortBase, ClosedPortRefusesTransfersWithCodeSeven)
+{
+    PseudoTerminal terminal;
+    CPortBase port;
+    port.m_strDevice = terminal.DevicePath();
+    std::uint32_t count = 0;
+    EXPECT_EQ(PrinterErrorOf([&] { port.Write("x", 1, &count); }), errPortUnavailable);
+    EXPECT_EQ(PrinterErrorOf([&] { port.Read(&count, 1, &count); }), errPortUnavailable);
+    EXPECT_EQ(PrinterErrorOf([&] { port.ProbeBidirectional(); }), errPortUnavailable);
+    EXPECT_EQ(terminal.Received(1, std::chrono::milliseconds(50)), "");
+}
+
+TEST(PortBase, CloseOnAClosedPortDoesNothing)
+{
+    CPortBase neverOpened;
+    neverOpened.Close();
+    EXPECT_FALSE(neverOpened.IsOpen());
+
+    TemporaryFolder folder;
+    CPortBase port;
+    port.m_strDevice = folder.Touch("device").string();
+    port.Open();
+    port.Close();
+    port.Close();
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(PortBase, MissingDeviceIsUnavailableAndLeavesThePortClosed)
+{
+    TemporaryFolder folder;
+    CPortBase port;
+    port.m_strDevice = (folder.Path() / "absent").string();
+    EXPECT_EQ(PrinterErrorOf([&] { port.Open(); }), errPortUnavailable);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(PortBase, SecondOpenOfALockedDeviceIsRefusedUntilTheFirstCloses)
+{
+    TemporaryFolder folder;
+    const CString device = folder.Touch("lp0").string();
+    CPortBase first, second;
+    first.m_strDevice = second.m_strDevice = device;
+
+    first.Open();
+    EXPECT_EQ(PrinterErrorOf([&] { second.Open(); }), errPortUnavailable);
+    EXPECT_FALSE(second.IsOpen());
+    first.Close();
+
+    EXPECT_EQ(PrinterErrorOf([&] { second.Open(); }), 0u);
+    second.Close();
+}
+
+TEST(PortBase, DeviceErrorsKeepTheSystemNumberApartFromLibraryCodes)
+{
+    CPortBase port;
+    port.m_strDevice = "/dev/full";
+    port.Open();
+    std::uint32_t written = 99;
+    EXPECT_EQ(PrinterErrorOf([&] { port.Write("abc", 3, &written); }), kPlatformErrorBase + ENOSPC);
+    port.Close();
+}
+
+TEST(PortBase, ArchiveHoldsTheDevicePathAndLoadingOpensNothing)
+{
+    CPortBase stored;
+    stored.SetPortName("/dev/usb/lp1");
+    CArchive out;
+    stored.Serialize(out);
+    EXPECT_EQ(out.Buffer(), CString("\x0C/dev/usb/lp1"));
+
+    CArchive in(out.Buffer());
+    CPortBase loaded;
+    loaded.Serialize(in);
+    EXPECT_EQ(loaded.PortName(), "/dev/usb/lp1");
+    EXPECT_EQ(loaded.DisplayName(), "/dev/usb/lp1");
+    EXPECT_FALSE(loaded.IsOpen());
+    EXPECT_EQ(loaded.QueryModel(), "");
+}
+
+TEST(PortBase, CopySettingsTakesThePathButNeverTheDevice)
+{
+    PseudoTerminal terminal;
+    CPortBase source, copy;
+    source.m_strDevice = terminal.DevicePath();
+    source.Open();
+    copy.CopySettings(&source);
+    EXPECT_EQ(copy.m_strDevice, source.m_strDevice);
+    EXPECT_FALSE(copy.IsOpen());
+    source.Close();
+}
+
+TEST(PortBase, IsCreatableByItsClassName)
+{
+    const CRuntimeClass* cls = CRuntimeClass::FromName("CPortBase");
+    ASSERT_NE(cls, nullptr);
+    std::unique_ptr<CObject> object(cls->CreateObject());
+    EXPECT_NE(dynamic_cast<CPortBase*>(object.get()), nullptr);
+}
+
+}  // namespace
