@@ -78,5 +78,9 @@ int DownloadToPrinters(const std::string& documentPath, const std::vector<std::s
         const CancelSignal signal;
         session.Run(names.empty() ? nullptr : &selection, signal);
     }
-    return session.WriteResults(out) ? kExitOk : kExitFailed;
+    display.Clear();
+    const bool succeeded = session.WriteResults(out);
+    // The results are final now; ending the printers may still take a calibration's wait.
+    out.flush();
+    return succeeded ? kExitOk : kExitFailed;
 }

@@ -16,10 +16,13 @@ int Percent(std::uint64_t sent, std::uint64_t total)
 
 }  // namespace
 
-ProgressDisplay::~ProgressDisplay()
+ProgressDisplay::~ProgressDisplay() { Clear(); }
+
+void ProgressDisplay::Clear()
 {
     std::lock_guard lock(m_mutex);
     EraseBars();
+    m_rows.clear();
 }
 
 ProgressDisplay::Row* ProgressDisplay::Find(const CString& name)

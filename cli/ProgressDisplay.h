@@ -24,6 +24,8 @@ public:
     void Note(const CString& text);
     // Redraws the bars when they changed and the last drawing is old enough.
     void Refresh();
+    // Takes the remaining bars off the screen, so that what follows is not drawn over.
+    void Clear();
 
 private:
     struct Row {

@@ -112,6 +112,9 @@ int main(int argc, char** argv)
         CExceptionHolder<> error(e);
         e->ReportError(0, 0);
         return kExitFailed;
+    } catch (const std::exception& e) {
+        std::cerr << "quarnctl: " << e.what() << '\n';
+        return kExitFailed;
     }
     return kExitOk;
 }
