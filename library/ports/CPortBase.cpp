@@ -59,9 +59,12 @@ CString CPortBase::QueryModel()
 void CPortBase::Open()
 {
     if (IsOpen()) return;
-    const int fd = ::open(m_strDevice.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    // Opened without waiting: a serial line whose modem control is on would otherwise block
+    // here until a carrier appears. Transfers are synchronous again once it is held.
+    const int fd = ::open(m_strDevice.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) ThrowPrinterError(errPortUnavailable);
-    if (!TakeExclusively(fd)) {
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1 || !TakeExclusively(fd)) {
         ::close(fd);
         ThrowPrinterError(errPortUnavailable);
     }

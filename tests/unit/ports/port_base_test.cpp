@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <memory>
 #include <gtest/gtest.h>
 
@@ -42,6 +43,7 @@ TEST_F(PortOnTerminal, WritesAndReadsBytesThroughTheDevice)
 {
     port.Open();
     ASSERT_TRUE(port.IsOpen());
+    EXPECT_EQ(fcntl(port.m_hDevice, F_GETFL) & O_NONBLOCK, 0) << "transfers must wait for the device";
 
     const CString command("\x0A" "xa\x00\xFF" "\x0A", 6);
     std::uint32_t written = 0;
