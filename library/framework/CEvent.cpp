@@ -20,6 +20,8 @@ void CEvent::ResetEvent()
 bool CEvent::Wait(unsigned timeoutMs) const
 {
     std::unique_lock lock(m_mutex);
+    // A zero-time look is made once per download chunk: no trip into the kernel for it.
+    if (timeoutMs == 0) return m_bSignalled;
     return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_bSignalled; });
 }
 
