@@ -47,11 +47,20 @@ NetworkPrinter::NetworkPrinter(EventLoop& loop, RecordLog& log, NetworkPrinterOp
     socklen_t length = sizeof address;
     getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
     m_options.port = ntohs(address.sin_port);
+    if (m_options.discovery.enabled) {
+        try {
+            m_discovery = std::make_unique<DiscoveryResponder>(m_loop, m_log, m_options);
+        } catch (...) {
+            close(m_listener);
+            throw;
+        }
+    }
     m_loop.Watch(m_listener, EPOLLIN, [this](std::uint32_t) { AcceptWaiting(); });
 }
 
 NetworkPrinter::~NetworkPrinter()
 {
+    m_discovery.reset();
     m_loop.Unwatch(m_listener);
     close(m_listener);
     m_connections.clear();

@@ -1,10 +1,12 @@
-// A simulated network printer: listens on its address and port and keeps its open connections.
+// A simulated network printer: listens on its address and port, keeps its open connections,
+// and answers discovery when its options say so.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <memory>
 
+#include "DiscoveryResponder.h"
 #include "EventLoop.h"
 #include "NetworkConnection.h"
 #include "NetworkPrinterOptions.h"
@@ -20,6 +22,8 @@ public:
     NetworkPrinter& operator=(const NetworkPrinter&) = delete;
 
     const NetworkPrinterOptions& Options() const { return m_options; }
+    // Nothing when the printer does not answer discovery.
+    DiscoveryResponder* Discovery() const { return m_discovery.get(); }
 
 private:
     void AcceptWaiting();
@@ -31,4 +35,5 @@ private:
     std::uint32_t m_seed;
     int m_listener = -1;
     std::map<NetworkConnection*, std::unique_ptr<NetworkConnection>> m_connections;
+    std::unique_ptr<DiscoveryResponder> m_discovery;
 };

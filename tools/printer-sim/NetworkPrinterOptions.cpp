@@ -1,22 +1,9 @@
 #include "NetworkPrinterOptions.h"
 
 #include <arpa/inet.h>
-#include <charconv>
 #include <stdexcept>
 
-namespace {
-
-std::uint64_t Number(const std::string& text, const std::string& what, std::uint64_t least)
-{
-    std::uint64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || value < least)
-        throw std::invalid_argument(what + " must be a whole number of at least " + std::to_string(least) + ", not '" + text + "'");
-    return value;
-}
-
-}  // namespace
+#include "OptionValues.h"
 
 NetworkPrinterOptions NetworkPrinterOptions::Parse(const std::string& text)
 {
@@ -32,31 +19,20 @@ NetworkPrinterOptions NetworkPrinterOptions::Parse(const std::string& text)
     in_addr parsed{};
     if (inet_pton(AF_INET, options.address.c_str(), &parsed) != 1)
         throw std::invalid_argument("'" + options.address + "' is not a dotted IPv4 address");
-    options.port = static_cast<int>(Number(endpoint.substr(colon + 1), "the TCP port", 0));
-    if (options.port > 65535) throw std::invalid_argument("the TCP port must be below 65536");
+    options.port = static_cast<int>(ParseNumber(endpoint.substr(colon + 1), "the TCP port", 0, 65535));
 
-    std::size_t start = firstComma;
-    while (start != std::string::npos) {
-        const std::size_t next = text.find(',', start + 1);
-        const std::string item = text.substr(start + 1, next == std::string::npos ? std::string::npos : next - start - 1);
-        const std::size_t equals = item.find('=');
-        const std::string key = item.substr(0, equals);
-        const std::string value = equals == std::string::npos ? std::string() : item.substr(equals + 1);
-        if (key == "rate") options.rate = Number(value, "rate", 1);
-        else if (key == "stall") options.stallAfter = Number(value, "stall", 0);
-        else if (key == "reset") options.resetAfter = Number(value, "reset", 0);
-        else if (key == "short") {
-            const std::uint64_t largest = Number(value, "short", 1);
-            if (largest > 1u << 20) throw std::invalid_argument("short must be at most 1048576");
-            options.shortReads = static_cast<std::uint32_t>(largest);
-        } else if (key == "rcvbuf") {
-            const std::uint64_t size = Number(value, "rcvbuf", 1);
-            if (size > 1u << 30) throw std::invalid_argument("rcvbuf must be at most 1073741824");
-            options.receiveBuffer = static_cast<int>(size);
-        } else {
-            throw std::invalid_argument("unknown network printer option '" + item + "' (rate, stall, reset, short, rcvbuf)");
-        }
-        start = next;
+    const std::string list = firstComma == std::string::npos ? std::string() : text.substr(firstComma + 1);
+    for (const OptionItem& item : SplitOptionItems(list)) {
+        const std::string& value = item.value;
+        if (item.key == "rate") options.rate = ParseNumber(value, "rate", 1);
+        else if (item.key == "stall") options.stallAfter = ParseNumber(value, "stall", 0);
+        else if (item.key == "reset") options.resetAfter = ParseNumber(value, "reset", 0);
+        else if (item.key == "short") options.shortReads = static_cast<std::uint32_t>(ParseNumber(value, "short", 1, 1u << 20));
+        else if (item.key == "rcvbuf") options.receiveBuffer = static_cast<int>(ParseNumber(value, "rcvbuf", 1, 1u << 30));
+        else if (!options.discovery.Take(item.key, value))
+            throw std::invalid_argument("unknown network printer option '" + item.text +
+                                        "' (rate, stall, reset, short, rcvbuf, discovery...)");
     }
+    if (options.discovery.enabled && options.discovery.name.empty()) options.discovery.name = options.name;
     return options;
 }

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "DiscoveryOptions.h"
+
 struct NetworkPrinterOptions {
     std::string name;
     std::string address;
@@ -14,6 +16,7 @@ struct NetworkPrinterOptions {
     std::optional<std::uint64_t> resetAfter;  // bytes taken before the printer resets the connection
     std::optional<std::uint32_t> shortReads;  // largest piece taken by one receive
     std::optional<int> receiveBuffer;         // the system's receive buffer, like a printer's small input buffer
+    DiscoveryOptions discovery;
 
     // Throws std::invalid_argument with a message fit for the command line.
     static NetworkPrinterOptions Parse(const std::string& text);

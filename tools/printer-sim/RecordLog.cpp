@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <nlohmann/json.hpp>
 #include <stdexcept>
 
 RecordLog::RecordLog(const std::string& path)
@@ -19,8 +18,8 @@ RecordLog::~RecordLog()
 
 void RecordLog::Write(const ConnectionRecord& record)
 {
-    if (!m_file) return;
-    const nlohmann::ordered_json line = {
+    WriteLine({
+        {"kind", "network"},
         {"printer", record.printer},
         {"address", record.address},
         {"port", record.port},
@@ -32,8 +31,14 @@ void RecordLog::Write(const ConnectionRecord& record)
         {"bytes", record.bytes},
         {"sha256", record.sha256},
         {"end", record.end},
-    };
-    const std::string text = line.dump() + "\n";
+    });
+}
+
+void RecordLog::WriteLine(const nlohmann::ordered_json& line)
+{
+    if (!m_file) return;
+    // Bytes of the outside world may be anything; a record must still be written.
+    const std::string text = line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     std::fwrite(text.data(), 1, text.size(), m_file);
     std::fflush(m_file);
 }

@@ -1,9 +1,10 @@
-// Appends one JSON line per finished connection to the record file, flushed at once so that
-// a test can read it while the simulator still runs.
+// Appends one JSON line per finished connection, serial session or discovery datagram to the
+// record file, flushed at once so that a test can read it while the simulator still runs.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <string>
 
 struct ConnectionRecord {
@@ -29,6 +30,7 @@ public:
     RecordLog& operator=(const RecordLog&) = delete;
 
     void Write(const ConnectionRecord& record);
+    void WriteLine(const nlohmann::ordered_json& line);
 
 private:
     std::FILE* m_file = nullptr;

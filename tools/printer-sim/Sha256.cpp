@@ -3,6 +3,8 @@
 #include <openssl/evp.h>
 #include <stdexcept>
 
+#include "HexText.h"
+
 Sha256::Sha256() : m_context(EVP_MD_CTX_new())
 {
     if (!m_context || EVP_DigestInit_ex(m_context, EVP_sha256(), nullptr) != 1) {
@@ -26,14 +28,7 @@ std::string Sha256::FinalHex()
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     EVP_DigestFinal_ex(m_context, digest, &length);
-    static const char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(2 * length);
-    for (unsigned int i = 0; i < length; ++i) {
-        hex += kDigits[digest[i] >> 4];
-        hex += kDigits[digest[i] & 0x0F];
-    }
-    return hex;
+    return HexText(std::string_view(reinterpret_cast<const char*>(digest), length));
 }
 
 std::string Sha256::Of(std::string_view bytes)

@@ -7,10 +7,14 @@
 #include <vector>
 
 #include "NetworkPrinterOptions.h"
+#include "SerialPrinterOptions.h"
 
 struct SimOptions {
     std::string recordPath;
     std::vector<NetworkPrinterOptions> networkPrinters;
+    std::vector<SerialPrinterOptions> serialPrinters;
+    std::vector<std::string> discoveryBroadcasts;  // addresses where broadcast requests are heard
+    int discoveryPort = 4201;
     std::uint32_t seed = 1;
 
     // Returns nothing when the program should end at once (help shown, or an error already

@@ -4,9 +4,11 @@
 #include <memory>
 #include <vector>
 
+#include "DiscoveryListener.h"
 #include "EventLoop.h"
 #include "NetworkPrinter.h"
 #include "RecordLog.h"
+#include "SerialPrinter.h"
 #include "SimOptions.h"
 
 int main(int argc, char** argv)
@@ -18,20 +20,40 @@ int main(int argc, char** argv)
         EventLoop loop;
         RecordLog log(options->recordPath);
         std::vector<std::unique_ptr<NetworkPrinter>> printers;
+        std::vector<std::unique_ptr<SerialPrinter>> serialPrinters;
+        std::vector<std::unique_ptr<DiscoveryListener>> listeners;
         std::uint32_t seed = options->seed;
         for (const NetworkPrinterOptions& printer : options->networkPrinters) {
             printers.push_back(std::make_unique<NetworkPrinter>(loop, log, printer, seed));
             // Far apart, so that the connections of different printers draw different pieces.
             seed += 0x10000;
         }
+        for (const SerialPrinterOptions& printer : options->serialPrinters)
+            serialPrinters.push_back(std::make_unique<SerialPrinter>(loop, log, printer));
+        std::vector<DiscoveryResponder*> responders;
+        for (const auto& printer : printers)
+            if (printer->Discovery()) responders.push_back(printer->Discovery());
+        for (const std::string& address : options->discoveryBroadcasts)
+            listeners.push_back(std::make_unique<DiscoveryListener>(loop, address, options->discoveryPort, responders));
+
         for (const auto& printer : printers) {
             const NetworkPrinterOptions& listening = printer->Options();
             std::printf("listening %s %s:%d\n", listening.name.c_str(), listening.address.c_str(), listening.port);
+            if (printer->Discovery())
+                std::printf("discovery %s %s:%d\n", listening.name.c_str(), listening.address.c_str(), options->discoveryPort);
         }
+        for (const auto& printer : serialPrinters)
+            std::printf("serial %s %s %s\n", printer->Options().name.c_str(), printer->Options().link.c_str(),
+                        printer->DevicePath().c_str());
+        for (const std::string& address : options->discoveryBroadcasts)
+            std::printf("broadcast %s:%d\n", address.c_str(), options->discoveryPort);
         std::printf("ready\n");
         std::fflush(stdout);
         loop.Run();
-        // Connections still open are recorded as stopped when their printers go.
+        // Connections and sessions still open are recorded as stopped when their printers go;
+        // the listeners go first, as they hand requests to the printers.
+        listeners.clear();
+        serialPrinters.clear();
         printers.clear();
     } catch (const std::exception& error) {
         std::fprintf(stderr, "quarn-printer-sim: %s\n", error.what());
