@@ -1,5 +1,7 @@
 #include "ScriptedUserInterface.h"
 
+#include <chrono>
+
 ScriptedUserInterface::ScriptedUserInterface() { AfxSetUserInterface(this); }
 
 ScriptedUserInterface::~ScriptedUserInterface() { AfxSetUserInterface(nullptr); }
@@ -32,4 +34,35 @@ std::vector<CString> ScriptedUserInterface::Texts() const
     std::vector<CString> texts;
     for (const auto& shown : m_shown) texts.push_back(shown.text);
     return texts;
+}
+
+int ScriptedUserInterface::RunSearchWait(ISearchWait& search)
+{
+    int cancelAfterMs;
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_nSearchWaits;
+        cancelAfterMs = m_nCancelSearchAfterMs;
+    }
+    search.Begin();
+    if (cancelAfterMs < 0) {
+        while (!search.WaitForEnd(1000)) {
+        }
+        return IDOK;
+    }
+    if (search.WaitForEnd(static_cast<unsigned>(cancelAfterMs))) return IDOK;
+    search.Cancel();
+    return IDCANCEL;
+}
+
+void ScriptedUserInterface::CancelSearchesAfter(unsigned milliseconds)
+{
+    std::lock_guard lock(m_mutex);
+    m_nCancelSearchAfterMs = static_cast<int>(milliseconds);
+}
+
+int ScriptedUserInterface::SearchWaitsShown() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_nSearchWaits;
 }

@@ -19,6 +19,12 @@ public:
     ~ScriptedUserInterface() override;
 
     int MessageBox(const CString& text, unsigned style) override;
+    // Waits for the search to end, or cancels it once cancelAfterMs have passed when set.
+    int RunSearchWait(ISearchWait& search) override;
+
+    // Makes the next network searches cancelled by the user after this many milliseconds.
+    void CancelSearchesAfter(unsigned milliseconds);
+    int SearchWaitsShown() const;
 
     // Answers given to the next message boxes in turn; IDOK once the script is used up.
     void QueueAnswer(int answer);
@@ -29,4 +35,6 @@ private:
     mutable std::mutex m_mutex;
     std::deque<int> m_answers;
     std::vector<Shown> m_shown;
+    int m_nSearchWaits = 0;
+    int m_nCancelSearchAfterMs = -1;
 };
