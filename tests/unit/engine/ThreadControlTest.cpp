@@ -1,0 +1,142 @@
+// A printer's thread control: starting its thread, queueing through the one scheduler,
+// cancelling, and releasing.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "CPrinterThread.h"
+#include "CQuarnPrinter.h"
+#include "CQuarnPrinterException.h"
+#include "FakePort.h"
+#include "RecordingWnd.h"
+#include "ScratchFile.h"
+#include "ScriptedUserInterface.h"
+#include "messages.h"
+
+namespace {
+
+class ThreadControlTest : public testing::Test {
+protected:
+    ThreadControlTest() : m_file(ScratchFile::Pattern(3000)) {}
+    ~ThreadControlTest() override
+    {
+        for (auto& printer : m_printers) printer->ReleasePort();
+    }
+
+    // A printer in the list: a fake port, the download file and a running thread.
+    CQuarnPrinter& AddPrinter()
+    {
+        auto& printer = *m_printers.emplace_back(std::make_unique<CQuarnPrinter>(&m_wnd));
+        printer.m_pPort = new FakePort;
+        printer.m_bCalibrate = false;
+        printer.m_strDownloadFile = m_file.Path();
+        printer.StartThread();
+        return printer;
+    }
+    static FakePort& PortOf(CQuarnPrinter& printer) { return static_cast<FakePort&>(*printer.m_pPort); }
+    static WPARAM Record(CQuarnPrinter& printer)
+    {
+        return reinterpret_cast<WPARAM>(static_cast<CQuarnPrinterData*>(&printer));
+    }
+    // Where a message about printer stands in the window's log, or -1.
+    int IndexOf(unsigned id, CQuarnPrinter& printer)
+    {
+        const auto messages = m_wnd.Messages();
+        for (std::size_t i = 0; i < messages.size(); ++i)
+            if (messages[i].id == id && messages[i].wParam == Record(printer)) return static_cast<int>(i);
+        return -1;
+    }
+
+    ScriptedUserInterface m_ui;
+    RecordingWnd m_wnd;
+    ScratchFile m_file;
+    std::vector<std::unique_ptr<CQuarnPrinter>> m_printers;
+};
+
+TEST_F(ThreadControlTest, StartThreadWithoutAPortRaisesCode7AndMakesNoThread)
+{
+    CQuarnPrinter printer(&m_wnd);
+    try {
+        printer.StartThread();
+        FAIL() << "no error raised";
+    } catch (CQuarnPrinterException* e) {
+        CExceptionHolder<> holder(e);
+        EXPECT_EQ(e->m_dwCode, errPortUnavailable);
+    }
+    EXPECT_EQ(printer.m_pThread, nullptr);
+}
+
+TEST_F(ThreadControlTest, DownloadsWaitForAPlaceUnderTheCeiling)
+{
+    CQuarnPrinter& first = AddPrinter();
+    CQuarnPrinter& second = AddPrinter();
+    PortOf(first).HoldWrites();
+    first.QueueDownload(1);
+    second.QueueDownload(1);
+    ASSERT_TRUE(PortOf(first).WaitUntilHeld());
+    // Room for a wrongly started second download to show itself.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(PortOf(second).OpenCount(), 0);
+
+    PortOf(first).ReleaseWrites();
+    ASSERT_TRUE(m_wnd.WaitForCount(WM_DOWNLOAD_END, 2));
+    EXPECT_LT(IndexOf(WM_DOWNLOAD_END, first), IndexOf(WM_DOWNLOAD_BEGIN, second));
+    EXPECT_EQ(PortOf(first).Received(), ScratchFile::Pattern(3000));
+    EXPECT_EQ(PortOf(second).Received(), ScratchFile::Pattern(3000));
+}
+
+TEST_F(ThreadControlTest, CancelBeforeAnyRequestChangesNothing)
+{
+    CQuarnPrinter& printer = AddPrinter();
+    printer.CancelPrinterDownload();
+    printer.QueueDownload(1);
+
+    ASSERT_TRUE(m_wnd.WaitForCount(WM_DOWNLOAD_END, 1));
+    EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{1});
+    EXPECT_EQ(PortOf(printer).Received(), ScratchFile::Pattern(3000));
+}
+
+TEST_F(ThreadControlTest, CancelDropsQueuedDownloadsAndStopsTheRunningOne)
+{
+    CQuarnPrinter& running = AddPrinter();
+    CQuarnPrinter& queued = AddPrinter();
+    PortOf(running).HoldWrites();
+    running.QueueDownload(1);
+    queued.QueueDownload(1);
+    ASSERT_TRUE(PortOf(running).WaitUntilHeld());
+
+    running.CancelPrinterDownload();
+    queued.CancelPrinterDownload();
+    PortOf(running).ReleaseWrites();
+    ASSERT_TRUE(m_wnd.WaitForCount(WM_DOWNLOAD_END, 1));
+    EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{1});
+    EXPECT_EQ(PortOf(running).Received().size(), 1024u);
+
+    // Had the queued request survived, it would run before this one.
+    CQuarnPrinter& later = AddPrinter();
+    later.QueueDownload(1);
+    ASSERT_TRUE(m_wnd.WaitForCount(WM_DOWNLOAD_END, 2));
+    EXPECT_EQ(IndexOf(WM_DOWNLOAD_BEGIN, queued), -1);
+    EXPECT_EQ(PortOf(later).Received(), ScratchFile::Pattern(3000));
+}
+
+TEST_F(ThreadControlTest, ReleasingAnyPrinterEndsTheSchedulerAndTheNextRequestMakesANewOne)
+{
+    CQuarnPrinter& printer = AddPrinter();
+    CQuarnPrinter& other = AddPrinter();
+    printer.QueueDownload(0);  // stays pending
+    other.ReleasePort();
+    EXPECT_EQ(other.m_pThread, nullptr);
+    EXPECT_EQ(other.m_pPort, nullptr);
+
+    // Had the old scheduler survived, both requests would start under this ceiling.
+    printer.QueueDownload(5);
+    ASSERT_TRUE(m_wnd.WaitForCount(WM_DOWNLOAD_END, 1));
+    printer.ReleasePort();  // a second start would be queued already and run before the thread ends
+    EXPECT_EQ(m_wnd.Count(WM_DOWNLOAD_BEGIN), 1u);
+}
+
+}  // namespace
