@@ -1,10 +1,10 @@
 // The USB access library, loaded by path and looked up by name the way detection uses it.
 #include <dlfcn.h>
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include "QuarnUSB.h"
+#include "ScopedEnvironment.h"
 #include "TemporaryFolder.h"
 
 namespace {
@@ -18,14 +18,14 @@ protected:
     }
     ~USBLibrary() override
     {
-        ::unsetenv("QUARN_USB_DEVICE_DIR");
         if (m_library) ::dlclose(m_library);
     }
 
-    std::vector<std::string> DetectIn(const std::filesystem::path& folder)
+    // What detection reports, with the device folder moved to folder; devices the caller
+    // already had stay in front.
+    std::vector<std::string> DetectIn(const std::filesystem::path& folder, std::vector<std::string> devices = {})
     {
-        ::setenv("QUARN_USB_DEVICE_DIR", folder.c_str(), 1);
-        std::vector<std::string> devices;
+        const ScopedEnvironment deviceFolder("QUARN_USB_DEVICE_DIR", folder.string());
         detect(&devices);
         return devices;
     }
@@ -50,10 +50,7 @@ TEST_F(USBLibrary, MissingFolderAddsNothingAndKeepsTheCallersEntries)
 {
     ASSERT_NE(detect, nullptr) << ::dlerror();
     TemporaryFolder folder;
-    ::setenv("QUARN_USB_DEVICE_DIR", (folder.Path() / "absent").c_str(), 1);
-    std::vector<std::string> devices{"kept"};
-    detect(&devices);
-    EXPECT_EQ(devices, std::vector<std::string>{"kept"});
+    EXPECT_EQ(DetectIn(folder.Path() / "absent", {"kept"}), std::vector<std::string>{"kept"});
 }
 
 }  // namespace
