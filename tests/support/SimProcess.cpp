@@ -36,6 +36,43 @@ int MillisecondsUntil(std::chrono::steady_clock::time_point deadline)
     return static_cast<int>(std::max<long long>(0, left.count()));
 }
 
+// The lines of the record of the given kinds; a line without a kind is a network connection.
+std::vector<nlohmann::json> RecordLines(const std::filesystem::path& path, const std::string& kind,
+                                        const std::string& otherKind = {})
+{
+    std::vector<nlohmann::json> lines;
+    std::ifstream file(path);
+    std::string line;
+    while (std::getline(file, line)) {
+        // A line the simulator is still writing has no newline yet and is left for later.
+        if (file.eof()) break;
+        nlohmann::json record = nlohmann::json::parse(line);
+        const std::string recordKind = record.value("kind", "network");
+        if (recordKind == kind || (!otherKind.empty() && recordKind == otherKind)) lines.push_back(std::move(record));
+    }
+    return lines;
+}
+
+std::string FromHex(const std::string& hex)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
+// Reads again and again until at least count entries are there or the limit passes.
+template <typename Read>
+auto WaitUntilCount(std::size_t count, std::chrono::milliseconds limit, Read read)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    auto entries = read();
+    while (entries.size() < count && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        entries = read();
+    }
+    return entries;
+}
+
 }  // namespace
 
 SimProcess::SimProcess(std::vector<std::string> arguments) : m_arguments(std::move(arguments)), m_folder(MakeFolder())
@@ -110,11 +147,13 @@ void SimProcess::ReadAnnouncements()
             pending.erase(0, end + 1);
             if (line == "ready") return;
             std::istringstream words(line);
-            std::string keyword, name, endpoint;
-            words >> keyword >> name >> endpoint;
+            std::string keyword, name, endpoint, device;
+            words >> keyword >> name >> endpoint >> device;
             const std::size_t colon = endpoint.rfind(':');
             if (keyword == "listening" && colon != std::string::npos)
                 m_endpoints[name] = {endpoint.substr(0, colon), std::stoi(endpoint.substr(colon + 1))};
+            else if (keyword == "serial")
+                m_devices[name] = device;
         }
     }
 }
@@ -153,15 +192,17 @@ std::string SimProcess::AddressOf(const std::string& printer) const
     return found->second.first;
 }
 
+std::string SimProcess::DeviceOf(const std::string& printer) const
+{
+    const auto found = m_devices.find(printer);
+    if (found == m_devices.end()) throw std::out_of_range("the simulator announced no serial printer " + printer);
+    return found->second;
+}
+
 std::vector<SimProcess::Connection> SimProcess::Records() const
 {
     std::vector<Connection> connections;
-    std::ifstream file(m_folder / "record.jsonl");
-    std::string line;
-    while (std::getline(file, line)) {
-        // A line the simulator is still writing has no newline yet and is left for later.
-        if (file.eof()) break;
-        const nlohmann::json record = nlohmann::json::parse(line);
+    for (const nlohmann::json& record : RecordLines(m_folder / "record.jsonl", "network")) {
         Connection connection;
         connection.printer = record.at("printer");
         connection.address = record.at("address");
@@ -181,13 +222,68 @@ std::vector<SimProcess::Connection> SimProcess::Records() const
 
 std::vector<SimProcess::Connection> SimProcess::WaitForRecords(std::size_t count, std::chrono::milliseconds limit) const
 {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    std::vector<Connection> connections = Records();
-    while (connections.size() < count && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        connections = Records();
+    return WaitUntilCount(count, limit, [this] { return Records(); });
+}
+
+std::vector<SimProcess::SerialSession> SimProcess::SerialSessions() const
+{
+    std::vector<SerialSession> sessions;
+    for (const nlohmann::json& record : RecordLines(m_folder / "record.jsonl", "serial")) {
+        SerialSession session;
+        session.printer = record.at("printer");
+        session.link = record.at("link");
+        session.device = record.at("device");
+        session.openMonotonicMs = record.at("open_monotonic_ms");
+        session.closeMonotonicMs = record.at("close_monotonic_ms");
+        session.bytes = record.at("bytes");
+        session.sha256 = record.at("sha256");
+        session.start = FromHex(record.at("start_hex"));
+        if (const nlohmann::json& line = record.at("line"); !line.is_null())
+            session.line = SerialSession::Line{line.at("baud"), line.at("data_bits"), line.at("parity"),
+                                               line.at("stop_bits"), line.at("flow")};
+        for (const nlohmann::json& question : record.at("questions"))
+            session.questions.push_back({question.at("asked"), question.at("answered"), question.at("after_bytes")});
+        for (const nlohmann::json& flow : record.at("flow_control"))
+            session.flowControl.push_back({flow.at("sent"), flow.at("after_bytes"), flow.at("monotonic_ms")});
+        session.end = record.at("end");
+        sessions.push_back(std::move(session));
     }
-    return connections;
+    return sessions;
+}
+
+std::vector<SimProcess::SerialSession> SimProcess::WaitForSerialSessions(std::size_t count, std::chrono::milliseconds limit) const
+{
+    return WaitUntilCount(count, limit, [this] { return SerialSessions(); });
+}
+
+std::vector<SimProcess::DiscoveryEvent> SimProcess::DiscoveryEvents() const
+{
+    std::vector<DiscoveryEvent> events;
+    const std::filesystem::path path = m_folder / "record.jsonl";
+    for (const nlohmann::json& record : RecordLines(path, "discovery request", "discovery answer")) {
+        DiscoveryEvent event;
+        event.answer = record.at("kind") == "discovery answer";
+        event.printer = record.at("printer");
+        event.from = record.at("from");
+        event.bytes = record.at("bytes");
+        event.monotonicMs = record.at("monotonic_ms");
+        if (event.answer) {
+            event.to = record.at("to");
+            event.sha256 = record.at("sha256");
+            event.result = record.at("result");
+        } else {
+            event.via = record.at("via");
+            event.start = FromHex(record.at("start_hex"));
+            event.answered = record.at("answered");
+        }
+        events.push_back(std::move(event));
+    }
+    return events;
+}
+
+std::vector<SimProcess::DiscoveryEvent> SimProcess::WaitForDiscoveryEvents(std::size_t count, std::chrono::milliseconds limit) const
+{
+    return WaitUntilCount(count, limit, [this] { return DiscoveryEvents(); });
 }
 
 int SimProcess::MaxSimultaneous(const std::vector<Connection>& connections)

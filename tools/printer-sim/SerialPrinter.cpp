@@ -51,13 +51,17 @@ SerialPrinter::SerialPrinter(EventLoop& loop, RecordLog& log, SerialPrinterOptio
     tcgetattr(m_master, &line);
     cfmakeraw(&line);
     tcsetattr(m_master, TCSANOW, &line);
+    // Opening and closing the device once puts the controlling side into the state it has
+    // whenever no host holds the device, so that every host's opening is seen alike, the first too.
+    const int device = open(m_device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (device != -1) close(device);
     try {
         MakeLink();
     } catch (...) {
         close(m_master);
         throw;
     }
-    Watch();
+    WaitForHost();
 }
 
 SerialPrinter::~SerialPrinter()
