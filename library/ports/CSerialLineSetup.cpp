@@ -6,6 +6,8 @@
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
 
+#include "CSerialPort.h"
+
 namespace {
 
 constexpr unsigned char kXon = 0x11;
@@ -42,22 +44,20 @@ bool SetFraming(termios2& line, std::int32_t dataBits, std::int32_t parity, std:
     line.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
     line.c_cflag |= sizes[dataBits - 5];
 
-    // The stored codes are the platform's: none, odd, even, mark, space.
     switch (parity) {
-    case 0: break;
-    case 1: line.c_cflag |= PARENB | PARODD; break;
-    case 2: line.c_cflag |= PARENB; break;
-    case 3: line.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case 4: line.c_cflag |= PARENB | CMSPAR; break;
+    case CSerialPort::NOPARITY: break;
+    case CSerialPort::ODDPARITY: line.c_cflag |= PARENB | PARODD; break;
+    case CSerialPort::EVENPARITY: line.c_cflag |= PARENB; break;
+    case CSerialPort::MARKPARITY: line.c_cflag |= PARENB | CMSPAR | PARODD; break;
+    case CSerialPort::SPACEPARITY: line.c_cflag |= PARENB | CMSPAR; break;
     default: return false;
     }
 
-    // One and a half stop bits only exist with 5-bit characters; a document that holds
-    // it for a printer line gets one stop bit.
+    // termios cannot ask for one and a half stop bits; a document that holds it gets one.
     switch (stopBits) {
-    case 0:
-    case 1: break;
-    case 2: line.c_cflag |= CSTOPB; break;
+    case CSerialPort::ONESTOPBIT:
+    case CSerialPort::ONE5STOPBITS: break;
+    case CSerialPort::TWOSTOPBITS: line.c_cflag |= CSTOPB; break;
     default: return false;
     }
     return true;
@@ -65,11 +65,12 @@ bool SetFraming(termios2& line, std::int32_t dataBits, std::int32_t parity, std:
 
 void SetFlowControl(termios2& line, std::int32_t flowControl)
 {
-    if (flowControl != 1 && flowControl != 2) return;  // keep what the device had
+    if (flowControl != CSerialPort::FLOW_XONXOFF && flowControl != CSerialPort::FLOW_HARDWARE)
+        return;  // keep what the device had
 
     line.c_iflag &= ~(IXON | IXOFF | IXANY);
     line.c_cflag &= ~CRTSCTS;
-    if (flowControl == 1)
+    if (flowControl == CSerialPort::FLOW_XONXOFF)
         line.c_iflag |= IXON;  // the printer may pause us; we never pause the printer
     else
         line.c_cflag |= CRTSCTS;

@@ -8,8 +8,9 @@
 class CSerialPort : public CPortBase {
     DECLARE_DYNCREATE(CSerialPort)
 public:
-    // Line setting values, as the settings document stores them.
-    enum : std::int32_t { NOPARITY = 0, ODDPARITY = 1, EVENPARITY = 2 };
+    // Line setting values, as the settings document stores them. Mark and space parity are
+    // never offered but may come from a document.
+    enum : std::int32_t { NOPARITY = 0, ODDPARITY = 1, EVENPARITY = 2, MARKPARITY = 3, SPACEPARITY = 4 };
     enum : std::int32_t { ONESTOPBIT = 0, ONE5STOPBITS = 1, TWOSTOPBITS = 2 };
     enum : std::int32_t { FLOW_XONXOFF = 1, FLOW_HARDWARE = 2 };
 
