@@ -5,7 +5,7 @@
 #include <string>
 
 // Exit statuses of quarnctl.
-enum ExitStatus : int {
+enum : int {
     kExitOk = 0,
     kExitFailed = 1,  // a download failed or was cancelled, or printers are held by another program
     kExitUsage = 2,   // wrong arguments, or a document that cannot be used
