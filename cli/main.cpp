@@ -37,8 +37,8 @@ int main(int argc, char** argv)
 {
     CLI::App app{"Keeps printer-settings documents (.qps) and downloads files to the label printers they list."};
     app.require_subcommand(1);
-    app.footer("Exit status: 0 success, 1 a download failed or was cancelled, 2 wrong arguments or an unusable "
-               "document.");
+    app.footer("Exit status: 0 success; 1 a download failed or was cancelled, or another program holds the "
+               "printers; 2 wrong arguments or an unusable document.");
 
     std::string file;
     std::vector<std::string> names;
