@@ -277,6 +277,29 @@ TEST(PrinterSimSerial, AHeldLineHoldsTheHostBackAndThenTakesEveryByte)
     EXPECT_EQ(sessions[1].flowControl[1].sent, "xon");
 }
 
+TEST(PrinterSimSerial, AHeldLineGoesOnTheTestsWord)
+{
+    TemporaryFolder folder;
+    const std::string link = (folder.Path() / "ttyQ3").string();
+    SimProcess sim({"--serial", "waits@" + link + ",xoff-after=10"});
+    sim.Start();
+    SerialHost host(link, B115200, IXON, 0);
+    ASSERT_EQ(host.Write(std::string(10, 'a')), 10u);
+    // Time for the printer to read them and answer with Xoff, which the host's side acts on unseen.
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(host.Write("b", 500ms), 0u) << "held";
+    sim.ReleaseHeldLines();
+    EXPECT_EQ(host.Write("b", 2s), 1u);
+    host.Close();
+
+    const auto sessions = sim.WaitForSerialSessions(1);
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0].bytes, 11u);
+    ASSERT_EQ(sessions[0].flowControl.size(), 2u);
+    EXPECT_EQ(sessions[0].flowControl[1].sent, "xon");
+    EXPECT_EQ(sessions[0].flowControl[1].afterBytes, 10u) << "let go by the signal, not by the host's close";
+}
+
 TEST(PrinterSimSerial, ReplacesAStaleLinkButNeverAFile)
 {
     TemporaryFolder folder;

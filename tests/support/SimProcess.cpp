@@ -178,6 +178,11 @@ int SimProcess::Stop()
     return m_exitCode;
 }
 
+void SimProcess::ReleaseHeldLines() const
+{
+    if (m_pid != -1) kill(m_pid, SIGUSR1);
+}
+
 int SimProcess::PortOf(const std::string& printer) const
 {
     const auto found = m_endpoints.find(printer);

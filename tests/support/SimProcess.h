@@ -90,6 +90,9 @@ public:
     // simulator did not end by itself. Stopping a stopped simulator returns the same code.
     int Stop();
 
+    // SIGUSR1 lets every held serial line go.
+    void ReleaseHeldLines() const;
+
     // The port a printer listens on, as announced (a requested port 0 becomes the chosen one).
     int PortOf(const std::string& printer) const;
     std::string AddressOf(const std::string& printer) const;

@@ -1,6 +1,7 @@
 #include "DiscoveryOptions.h"
 
 #include <algorithm>
+#include <charconv>
 #include <stdexcept>
 
 #include "OptionValues.h"
@@ -22,9 +23,13 @@ bool DiscoveryOptions::Take(const std::string& key, const std::string& value)
     } else if (key == "discovery-name") {
         name = PercentDecoded(value, "discovery-name");
     } else if (key == "discovery-signature") {
-        if (value.size() != 6) throw std::invalid_argument("discovery-signature is 6 hex digits, not '" + value + "'");
-        for (std::size_t i = 0; i < signature.size(); ++i)
-            signature[i] = static_cast<std::uint8_t>(PercentDecoded("%" + value.substr(2 * i, 2), "discovery-signature")[0]);
+        const std::invalid_argument refusal("discovery-signature is 6 hex digits, not '" + value + "'");
+        if (value.size() != 2 * signature.size()) throw refusal;
+        for (std::size_t i = 0; i < signature.size(); ++i) {
+            const char* digits = value.data() + 2 * i;
+            const auto [stop, error] = std::from_chars(digits, digits + 2, signature[i], 16);
+            if (error != std::errc() || stop != digits + 2) throw refusal;
+        }
     } else if (key == "discovery-size") {
         size = static_cast<std::size_t>(ParseNumber(value, "discovery-size", 1, kLargestDatagram));
     } else if (key == "discovery-unterminated") {

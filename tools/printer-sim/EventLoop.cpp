@@ -34,6 +34,7 @@ EventLoop::EventLoop()
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGUSR1);
     if (sigprocmask(SIG_BLOCK, &stopSignals, nullptr) != 0) Fail("sigprocmask");
     m_signals = signalfd(-1, &stopSignals, SFD_NONBLOCK | SFD_CLOEXEC);
     if (m_signals == -1) Fail("signalfd");
@@ -131,7 +132,10 @@ void EventLoop::Dispatch(std::uint64_t key, std::uint32_t events)
 {
     if (key == kSignalKey) {
         signalfd_siginfo info;
-        while (read(m_signals, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) m_running = false;
+        while (read(m_signals, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+            if (info.ssi_signo != SIGUSR1) m_running = false;
+            else if (m_userSignal) m_userSignal();
+        }
         return;
     }
     const int fd = static_cast<int>(key & 0xFFFFFFFFu);

@@ -1,5 +1,5 @@
 // Single-threaded epoll loop with timers that drives every simulated printer of the process,
-// and ends on SIGTERM or SIGINT.
+// ends on SIGTERM or SIGINT, and hands SIGUSR1 to whoever asked for it.
 #pragma once
 
 #include <chrono>
@@ -15,7 +15,7 @@ public:
     using TimerId = std::uint64_t;
     using Clock = std::chrono::steady_clock;
 
-    // Blocks SIGTERM and SIGINT for the whole process so that they arrive only through the loop.
+    // Blocks SIGTERM, SIGINT and SIGUSR1 for the whole process so that they arrive only through the loop.
     EventLoop();
     ~EventLoop();
     EventLoop(const EventLoop&) = delete;
@@ -26,6 +26,9 @@ public:
     void Change(int fd, std::uint32_t events);
     // Safe from inside a handler, also the fd's own; no stale event reaches a later fd of the same number.
     void Unwatch(int fd);
+
+    // Runs task, inside the loop, each time SIGUSR1 arrives.
+    void OnUserSignal(Task task) { m_userSignal = std::move(task); }
 
     TimerId After(Clock::duration delay, Task task);
     void Cancel(TimerId id);
@@ -52,4 +55,5 @@ private:
     TimerId m_nextTimer = 1;
     std::map<std::pair<Clock::time_point, TimerId>, Task> m_timers;
     std::map<TimerId, Clock::time_point> m_timerDue;
+    Task m_userSignal;
 };

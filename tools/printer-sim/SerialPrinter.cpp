@@ -135,7 +135,8 @@ void SerialPrinter::Take(std::string_view bytes)
     if (!m_session) StartSession();
     m_session->Received(bytes, m_master);
     for (const std::string& question : m_scanner.Feed(bytes)) {
-        const bool answered = !m_options.silent && m_questionsSeen++ >= m_options.unanswered;
+        const bool answered = !m_options.silent && m_questionsSeen >= m_options.unanswered;
+        ++m_questionsSeen;
         if (answered) Send(m_options.AnswerTo(question));
         m_session->Asked(question, answered);
     }
@@ -180,11 +181,7 @@ void SerialPrinter::EndSession(const std::string& how)
     // An answer the host did not stay to read is lost, as on a real line.
     m_output.clear();
     // A line still held is let go, so that the next host does not start on a stopped line.
-    if (m_held) {
-        if (m_release) m_loop.Cancel(*m_release);
-        m_release.reset();
-        Release();
-    }
+    ReleaseLine();
     m_log.WriteLine(m_session->Finish(m_options.name, m_options.link, m_device, how, m_master));
     m_session.reset();
 }
@@ -224,6 +221,14 @@ void SerialPrinter::Hold()
             m_release.reset();
             Release();
         });
+}
+
+void SerialPrinter::ReleaseLine()
+{
+    if (!m_held) return;
+    if (m_release) m_loop.Cancel(*m_release);
+    m_release.reset();
+    Release();
 }
 
 void SerialPrinter::Release()

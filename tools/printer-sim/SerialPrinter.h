@@ -24,6 +24,8 @@ public:
 
     const SerialPrinterOptions& Options() const { return m_options; }
     const std::string& DevicePath() const { return m_device; }
+    // Sends Xon now if the printer holds its line, instead of waiting for its time or the host.
+    void ReleaseLine();
 
 private:
     void MakeLink();

@@ -61,7 +61,8 @@ constexpr const char* kSerialHelp =
     "LF, %25 percent). silent answers nothing; unanswered=N leaves the first N questions\n"
     "without an answer. xoff-after=N sends Xoff (13) once a session has brought N bytes, and\n"
     "xon-after-ms=M sends Xon (11) M ms later; without it the line is held until the host\n"
-    "closes the device. A line still held then is let go at once. May be given many times.";
+    "closes the device or the simulator gets SIGUSR1, which lets every held line go. A line\n"
+    "still held when the host closes the device is let go at once. May be given many times.";
 
 }  // namespace
 

@@ -30,6 +30,9 @@ int main(int argc, char** argv)
         }
         for (const SerialPrinterOptions& printer : options->serialPrinters)
             serialPrinters.push_back(std::make_unique<SerialPrinter>(loop, log, printer));
+        loop.OnUserSignal([&serialPrinters] {
+            for (const auto& printer : serialPrinters) printer->ReleaseLine();
+        });
         std::vector<DiscoveryResponder*> responders;
         for (const auto& printer : printers)
             if (printer->Discovery()) responders.push_back(printer->Discovery());
