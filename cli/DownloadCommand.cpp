@@ -1,5 +1,6 @@
 #include "DownloadCommand.h"
 
+#include <algorithm>
 #include <unistd.h>
 
 #include "CancelSignal.h"
@@ -13,24 +14,22 @@
 
 namespace {
 
-// The printers that will get a download: every named one must have a file; without names,
-// those that have one.
+// The printers that will get a download, in the list's order: every named one must have a
+// file; without names, those that have one.
 std::vector<CQuarnPrinterData*> PrintersToDownload(const CQuarnPrinters& printers,
                                                    const std::vector<std::string>& names,
                                                    const std::string& documentPath)
 {
-    std::vector<CQuarnPrinterData*> queued;
-    if (!names.empty()) {
-        queued = PrintersNamed(printers, names, documentPath);
-        for (CQuarnPrinterData* printer : queued) {
-            if (printer->DownloadFile().empty())
-                throw CommandError("The printer '" + printer->Name() +
-                                   "' has no download file. Choose one with 'quarnctl set-file'.");
-        }
-        return queued;
+    const std::vector<CQuarnPrinterData*> named = PrintersNamed(printers, names, documentPath);
+    for (CQuarnPrinterData* printer : named) {
+        if (printer->DownloadFile().empty())
+            throw CommandError("The printer '" + printer->Name() +
+                               "' has no download file. Choose one with 'quarnctl set-file'.");
     }
+    std::vector<CQuarnPrinterData*> queued;
     for (CQuarnPrinterData* printer : AllPrinters(printers)) {
-        if (!printer->DownloadFile().empty()) queued.push_back(printer);
+        const bool wanted = names.empty() || std::find(named.begin(), named.end(), printer) != named.end();
+        if (wanted && !printer->DownloadFile().empty()) queued.push_back(printer);
     }
     if (queued.empty())
         throw CommandError("No printer in " + documentPath +
@@ -69,14 +68,11 @@ int DownloadToPrinters(const std::string& documentPath, const std::vector<std::s
     PrinterDocument(documentPath).Load(printers, &window);
     const std::vector<CQuarnPrinterData*> queued = PrintersToDownload(printers, names, documentPath);
 
-    CMapStringToOb selection;
-    for (CQuarnPrinterData* printer : queued) selection.emplace(printer->Name(), printer);
-
     DownloadSession session(printers, window, display, queued);
     {
         const SinkToDisplay sink(ui, display);
         const CancelSignal signal;
-        session.Run(names.empty() ? nullptr : &selection, signal);
+        session.Run(names.empty(), signal);
     }
     display.Clear();
     const bool succeeded = session.WriteResults(out);

@@ -34,16 +34,30 @@ DownloadSession::DownloadSession(CQuarnPrinters& printers, DownloadWindow& windo
                                  const std::vector<CQuarnPrinterData*>& queued)
     : m_printers(printers), m_window(window), m_display(display)
 {
-    for (const CQuarnPrinterData* printer : queued) {
+    for (CQuarnPrinterData* printer : queued) {
         m_order.push_back(printer);
         m_tracks[printer].name = printer->Name();
     }
 }
 
-void DownloadSession::Run(const CMapStringToOb* pSelection, const CancelSignal& signal)
+void DownloadSession::Queue(bool everyPrinter)
+{
+    if (everyPrinter) {
+        m_printers.DownloadToPrinters(nullptr);
+        return;
+    }
+    // One request per printer keeps the list's order; a selection would be queued in the
+    // order of its keys.
+    for (CQuarnPrinterData* printer : m_order) {
+        const CMapStringToOb one = {{printer->Name(), printer}};
+        m_printers.DownloadToPrinters(&one);
+    }
+}
+
+void DownloadSession::Run(bool everyPrinter, const CancelSignal& signal)
 {
     try {
-        m_printers.DownloadToPrinters(pSelection);
+        Queue(everyPrinter);
     } catch (CException* e) {
         CExceptionHolder<> error(e);
         e->ReportError(0, 0);

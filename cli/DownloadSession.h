@@ -19,8 +19,9 @@ public:
     DownloadSession(CQuarnPrinters& printers, DownloadWindow& window, ProgressDisplay& display,
                     const std::vector<CQuarnPrinterData*>& queued);
 
-    // Queues the selection (every printer when null) and waits for the outcome.
-    void Run(const CMapStringToOb* pSelection, const CancelSignal& signal);
+    // Queues the printers (all of the list at once when every one is meant) and waits for
+    // the outcome.
+    void Run(bool everyPrinter, const CancelSignal& signal);
     // One line per queued printer; true when every download succeeded.
     bool WriteResults(std::ostream& out) const;
 
@@ -35,6 +36,7 @@ private:
         CString failure;
     };
 
+    void Queue(bool everyPrinter);
     void Apply(const DownloadEvent& event);
     void Cancel();
     bool AllEnded() const;
@@ -43,7 +45,7 @@ private:
     CQuarnPrinters& m_printers;
     DownloadWindow& m_window;
     ProgressDisplay& m_display;
-    std::vector<const CQuarnPrinterData*> m_order;
+    std::vector<CQuarnPrinterData*> m_order;
     std::map<const CQuarnPrinterData*, Track> m_tracks;
     bool m_bCancelling = false;
 };

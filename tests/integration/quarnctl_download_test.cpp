@@ -65,7 +65,8 @@ TEST_F(QuarnctlDownload, OneResultLinePerPrinterAndExitOneWhenAnyFailed)
     std::filesystem::remove(vanished.Path());
     ASSERT_EQ(m_runner.Run({"max-downloads", "4"}).exitStatus, 0);
 
-    const auto result = m_runner.Run({"download", Doc()});
+    // Named in another order, still queued and reported in the list's order.
+    const auto result = m_runner.Run({"download", Doc(), "unreadable", "resets", "refused", "good"});
     const auto records = sim.WaitForRecords(2);
     ASSERT_EQ(sim.Stop(), 0);
 
