@@ -298,6 +298,16 @@ TEST(PrinterSimSerial, AHeldLineGoesOnTheTestsWord)
     ASSERT_EQ(sessions[0].flowControl.size(), 2u);
     EXPECT_EQ(sessions[0].flowControl[1].sent, "xon");
     EXPECT_EQ(sessions[0].flowControl[1].afterBytes, 10u) << "let go by the signal, not by the host's close";
+
+    // A host still there when the simulator ends has its session recorded too.
+    SerialHost lingering(link, B115200, 0, 0);
+    lingering.Write("zz");
+    std::this_thread::sleep_for(200ms);
+    ASSERT_EQ(sim.Stop(), 0);
+    const auto all = sim.SerialSessions();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[1].end, "stopped by simulator");
+    EXPECT_EQ(all[1].start, "zz");
 }
 
 TEST(PrinterSimSerial, ReplacesAStaleLinkButNeverAFile)

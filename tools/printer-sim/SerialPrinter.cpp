@@ -147,7 +147,8 @@ void SerialPrinter::HostClosed(const std::string& how)
 {
     m_loop.Unwatch(m_master);
     m_watching = false;
-    if (!m_session) StartSession();
+    // A host that came and went between two looks still leaves its line in the record.
+    if (!m_session) m_session.emplace();
     EndSession(how);
     WaitForHost();
 }
