@@ -1,20 +1,17 @@
 // The simulator's broadcast listeners, tried inside a network namespace of this test's own
 // so that no broadcast ever leaves it: what a test of the library's network search relies on.
 #include <arpa/inet.h>
-#include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sched.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <map>
 #include <string>
 #include <gtest/gtest.h>
 
+#include "NetworkNamespace.h"
 #include "SimProcess.h"
 
 namespace {
@@ -22,20 +19,6 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kRequest("\x2E\x2C\x3A\x01\x00\x00", 6);
-
-// Moves this test's process (and the simulator it starts) into a fresh network namespace
-// with only its loopback, brought up; each test makes a fresh one.
-bool EnterOwnNetwork()
-{
-    if (unshare(CLONE_NEWNET) != 0 && unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) return false;
-    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ifreq loopback{};
-    std::strncpy(loopback.ifr_name, "lo", IFNAMSIZ - 1);
-    const bool up = ioctl(fd, SIOCGIFFLAGS, &loopback) == 0 &&
-                    (loopback.ifr_flags |= IFF_UP, ioctl(fd, SIOCSIFFLAGS, &loopback) == 0);
-    close(fd);
-    return up;
-}
 
 // Sends one request from a socket bound to any address on the discovery port, as a host's
 // search does, and collects every datagram until none comes for half a second: the sender's
@@ -76,7 +59,7 @@ std::multimap<std::string, std::string> Ask(const std::string& address, int port
 
 TEST(PrinterSimBroadcast, EveryDiscoveryPrinterAnswersABroadcastFromItsOwnAddress)
 {
-    if (!EnterOwnNetwork()) GTEST_SKIP() << "no network namespace of our own can be made here";
+    if (!EnterOwnNetworkNamespace()) GTEST_SKIP() << "no network namespace of our own can be made here";
     SimProcess sim({"--discovery-broadcast", "127.255.255.255", "--network", "first@127.0.0.2:0,discovery",
                     "--network", "second@127.0.0.3:0,discovery-repeat=2", "--network", "hidden@127.0.0.4:0"});
     sim.Start();
@@ -101,7 +84,7 @@ TEST(PrinterSimBroadcast, EveryDiscoveryPrinterAnswersABroadcastFromItsOwnAddres
 
 TEST(PrinterSimBroadcast, ABroadcastListenerLeavesUnicastToThePrinters)
 {
-    if (!EnterOwnNetwork()) GTEST_SKIP() << "no network namespace of our own can be made here";
+    if (!EnterOwnNetworkNamespace()) GTEST_SKIP() << "no network namespace of our own can be made here";
     SimProcess sim({"--discovery-broadcast", "127.255.255.255", "--network", "only@127.0.0.2:0,discovery"});
     sim.Start();
     const std::multimap<std::string, std::string> expected = {{"127.0.0.2:4201", "432 only"}};

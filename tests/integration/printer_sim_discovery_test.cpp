@@ -1,5 +1,6 @@
 // The simulated printers' discovery answers, asked by unicast on the loopback only: what tests
-// of the library's network search rely on.
+// of the library's network search rely on. Tests on other ports than the discovery port's own
+// leave that one to whoever needs it on this machine.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "Sha256.h"
+#include "NetworkNamespace.h"
 #include "SimProcess.h"
 
 namespace {
@@ -90,6 +92,9 @@ std::string WellFormedAnswer(std::uint8_t lastOctet, const std::string& name)
 
 TEST(PrinterSimDiscovery, AnswersTheRequestToItsSenderWithTheExactRecord)
 {
+    // In a network of its own the discovery port is surely free; where none can be made, the
+    // machine's loopback serves as long as no other program holds the port.
+    EnterOwnNetworkNamespace();
     SimProcess sim({"--network", "Front Desk@127.0.0.31:0,discovery"});
     sim.Start();
     Asker asker;
