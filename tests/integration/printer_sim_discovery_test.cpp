@@ -216,6 +216,8 @@ TEST(PrinterSimDiscovery, RefusesAnswersItCannotShape)
         EXPECT_THROW(SimProcess({"--network", "p@127.0.0.52:0," + option}).Start(), std::runtime_error) << option;
     EXPECT_THROW(SimProcess({"--network", "p@127.0.0.52:0,discovery", "--discovery-broadcast", "everyone"}).Start(),
                  std::runtime_error);
+    EXPECT_THROW(SimProcess({"--network", "p@127.0.0.52:0,discovery", "--network", "q@127.0.0.52:0,discovery"}).Start(),
+                 std::runtime_error);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "SimOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <set>
 
 namespace {
 
@@ -93,6 +94,11 @@ std::optional<SimOptions> SimOptions::Parse(int argc, char** argv, int& exitCode
             options.networkPrinters.push_back(NetworkPrinterOptions::Parse(text));
             options.networkPrinters.back().discovery.port = options.discoveryPort;
         }
+        // Two sockets on one address and port would split the requests between them.
+        std::set<std::string> answering;
+        for (const NetworkPrinterOptions& printer : options.networkPrinters)
+            if (printer.discovery.enabled && !answering.insert(printer.address).second)
+                throw CLI::ValidationError("two printers answer discovery at " + printer.address);
         for (const std::string& text : serial) options.serialPrinters.push_back(SerialPrinterOptions::Parse(text));
         if (options.networkPrinters.empty() && options.serialPrinters.empty())
             throw CLI::ValidationError("no printer to simulate: give --network or --serial at least once");
