@@ -18,8 +18,9 @@ constexpr std::size_t kNameAt = 84;
 
 bool DiscoveryOptions::Take(const std::string& key, const std::string& value)
 {
-    if (key == "discovery") {
-        if (!value.empty()) throw std::invalid_argument("discovery is a flag and takes no value");
+    if (key == "discovery" || key == "discovery-unterminated") {
+        if (!value.empty()) throw std::invalid_argument(key + " is a flag and takes no value");
+        unterminated = unterminated || key == "discovery-unterminated";
     } else if (key == "discovery-name") {
         name = PercentDecoded(value, "discovery-name");
     } else if (key == "discovery-signature") {
@@ -32,8 +33,6 @@ bool DiscoveryOptions::Take(const std::string& key, const std::string& value)
         }
     } else if (key == "discovery-size") {
         size = static_cast<std::size_t>(ParseNumber(value, "discovery-size", 1, kLargestDatagram));
-    } else if (key == "discovery-unterminated") {
-        unterminated = true;
     } else if (key == "discovery-repeat") {
         repeat = static_cast<unsigned>(ParseNumber(value, "discovery-repeat", 1, 100));
     } else if (key == "discovery-delay-ms") {
