@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "CArchive.h"
 #include "CQuarnPrinterException.h"
@@ -58,6 +60,22 @@ void CNetworkPort::Open()
     auto socket = std::make_unique<CTCPSocket>();
     if (!socket->Connect(m_strDevice, m_nTcpPort, m_nConnectTimeoutMs)) ThrowPrinterError(errPortUnavailable);
     m_pSocket = std::move(socket);
+}
+
+void CNetworkPort::Flush()
+{
+    using Clock = std::chrono::steady_clock;
+    if (!m_pSocket) ThrowPrinterError(errPortUnavailable);
+    int last = m_pSocket->UnacknowledgedBytes();
+    auto lastProgress = Clock::now();
+    while (last != 0) {
+        if (last < 0) ThrowPlatformError(errno);
+        if (Clock::now() - lastProgress >= std::chrono::milliseconds(m_nDeliveryStallMs)) ThrowPrinterError(errTimeout);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const int pending = m_pSocket->UnacknowledgedBytes();
+        if (pending >= 0 && pending < last) lastProgress = Clock::now();
+        last = pending;
+    }
 }
 
 void CNetworkPort::Close()

@@ -11,6 +11,8 @@ public:
     static constexpr std::int32_t kDefaultTcpPort = 9100;
     // A printer that has not answered by then is taken as absent.
     static constexpr int kConnectTimeoutMs = 10000;
+    // A printer that takes no byte of what is still in flight for this long is taken as stuck.
+    static constexpr int kDeliveryStallMs = 30000;
 
     class CTCPSocket;
 
@@ -27,6 +29,9 @@ public:
     void Write(const void* data, std::uint32_t length, std::uint32_t* written) override;
     // One receive that never waits: nothing waiting raises; 0 means the printer closed.
     void Read(void* data, std::uint32_t length, std::uint32_t* read) override;
+    // Waits until the printer has acknowledged every byte. A connection that fails meanwhile
+    // raises its error; one that makes no progress for m_nDeliveryStallMs raises code 12.
+    void Flush() override;
     bool ProbeBidirectional() override;
     void CopySettings(const CPortBase* other) override;
     virtual void CopyFrom(const CNetworkPort* other);
@@ -40,6 +45,7 @@ public:
 
     std::unique_ptr<CTCPSocket> m_pSocket;
     std::int32_t m_nTcpPort = kDefaultTcpPort;
-    // Not stored in documents; tests shorten it.
+    // Not stored in documents; tests shorten them.
     int m_nConnectTimeoutMs = kConnectTimeoutMs;
+    int m_nDeliveryStallMs = kDeliveryStallMs;
 };

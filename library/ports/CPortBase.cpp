@@ -108,6 +108,8 @@ void CPortBase::Read(void* data, std::uint32_t length, std::uint32_t* read)
     *read = static_cast<std::uint32_t>(count);
 }
 
+void CPortBase::Flush() {}
+
 bool CPortBase::ProbeBidirectional()
 {
     // The configuration query: line feed, "UQ", line feed. Sent whole, since a printer that

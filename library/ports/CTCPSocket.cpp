@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <string>
 #include <unistd.h>
@@ -54,6 +56,7 @@ bool CNetworkPort::CTCPSocket::ConnectTo(const sockaddr* address, socklen_t addr
 {
     m_hSocket = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (m_hSocket == -1) return false;
+    setsockopt(m_hSocket, SOL_SOCKET, SO_SNDBUF, &kSendBufferBytes, sizeof kSendBufferBytes);
     int error = 0;
     if (connect(m_hSocket, address, addressLength) != 0) {
         error = errno;
@@ -93,6 +96,20 @@ ssize_t CNetworkPort::CTCPSocket::Receive(void* data, std::size_t length)
 void CNetworkPort::CTCPSocket::ShutdownSend()
 {
     shutdown(m_hSocket, SHUT_WR);
+}
+
+int CNetworkPort::CTCPSocket::UnacknowledgedBytes() const
+{
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (getsockopt(m_hSocket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return -1;
+    if (error != 0) {
+        errno = error;
+        return -1;
+    }
+    int pending = 0;
+    if (ioctl(m_hSocket, SIOCOUTQ, &pending) != 0) return -1;
+    return pending;
 }
 
 void CNetworkPort::CTCPSocket::Destroy()

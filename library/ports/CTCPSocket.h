@@ -8,6 +8,11 @@
 
 class CNetworkPort::CTCPSocket {
 public:
+    // A printer's own buffers hold a few tens of kilobytes; a send buffer of the same order
+    // keeps progress and the download ceiling in step with what printers really take,
+    // where the system's self-tuning buffer would queue megabytes ahead of them.
+    static constexpr int kSendBufferBytes = 64 * 1024;
+
     CTCPSocket() = default;
     ~CTCPSocket();
     CTCPSocket(const CTCPSocket&) = delete;
@@ -23,6 +28,10 @@ public:
 
     // Tells the printer that no more data follows; errors are of no interest to the caller.
     void ShutdownSend();
+
+    // Bytes sent that the printer has not yet acknowledged; -1 with errno set when the
+    // connection has failed (reset by the printer, unreachable, ...).
+    int UnacknowledgedBytes() const;
 
 private:
     bool ConnectTo(const struct sockaddr* address, socklen_t addressLength, int timeoutMs);

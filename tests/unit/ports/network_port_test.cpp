@@ -505,3 +505,49 @@ TEST_F(NetworkPortConnection, ProbeBidirectionalSaysNoAndSendsNothing)
 }
 
 }  // namespace
+
+// ---- Delivery ---------------------------------------------------------------------------------
+
+TEST_F(NetworkPortConnection, FlushReturnsOnceThePrinterHasTakenEveryByte)
+{
+    Descriptor peer = Connect();
+    const std::string data(512 * 1024, 'd');
+    std::size_t sent = 0;
+    std::thread reader([&] { ReceiveUntilEnd(peer.get()); });
+    while (sent < data.size()) {
+        std::uint32_t written = 0;
+        port.Write(data.data() + sent, static_cast<std::uint32_t>(data.size() - sent), &written);
+        sent += written;
+        if (written == 0) std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(PrinterErrorOf([&] { port.Flush(); }), 0u);
+    port.Close();
+    reader.join();
+}
+
+TEST_F(NetworkPortConnection, FlushRaisesTimeoutWhenThePrinterTakesNothingMore)
+{
+    Descriptor peer = Connect();
+    FillBuffers();
+    port.m_nDeliveryStallMs = 300;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(PrinterErrorOf([&] { port.Flush(); }), static_cast<unsigned long>(errTimeout));
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 300ms);
+}
+
+TEST_F(NetworkPortConnection, FlushReportsAPrinterThatResetsWithBytesStillInFlight)
+{
+    Descriptor peer = Connect();
+    FillBuffers();
+    const linger abort{1, 0};
+    setsockopt(peer.get(), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    peer = Descriptor();
+    const unsigned long code = PrinterErrorOf([&] { port.Flush(); });
+    EXPECT_TRUE(code == kPlatformErrorBase + ECONNRESET || code == kPlatformErrorBase + EPIPE) << code;
+}
+
+TEST(NetworkPortClosed, FlushRaisesCode7)
+{
+    CNetworkPort port;
+    EXPECT_EQ(PrinterErrorOf([&] { port.Flush(); }), static_cast<unsigned long>(errPortUnavailable));
+}
