@@ -53,6 +53,14 @@ public:
     // Stores or loads the whole list; loaded printers report to pNotifyWnd.
     void Serialize(CArchive& ar, CWnd* pNotifyWnd);
 
+    // Printer commands on a selection, in its order. A test page that cannot be printed is
+    // skipped silently; the odometer and head-history printouts show each printer's error
+    // and go on with the next printer.
+    void PrintTestPageQPL(const CMapStringToOb& selection) const;
+    void PrintTestPageKPL(const CMapStringToOb& selection) const;
+    void PrintOdometers(const CMapStringToOb& selection, EDisplayUnits units) const;
+    void PrintHeadHistory(const CMapStringToOb& selection, EDisplayUnits units) const;
+
     void SetModified(bool modified) { m_bModified = modified; }
     bool IsModified() const { return m_bModified; }
 

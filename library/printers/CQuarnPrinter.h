@@ -30,6 +30,13 @@ public:
     // record still being alive when it calibrates.
     static void CalibratePort(CPortBase* pPort);
 
+    // Test pages: printer errors are dropped, so a selection goes on with the next printer.
+    void PrintTestPageQPL();
+    void PrintTestPageKPL();
+    // The printer prints its odometers or head history; printer errors pass on.
+    void PrintOdometers(EDisplayUnits units);
+    void PrintHeadHistory(EDisplayUnits units);
+
     // Thread control. ReleasePort waits at most waitMs for each of the scheduler and the
     // printer's thread; a thread still busy then is abandoned and keeps the port alive
     // (not freed) until it ends, so the record may be freed at once.
@@ -42,4 +49,7 @@ public:
     CWnd* m_pNotifyWnd = nullptr;  // not owned
     CPrinterThread* m_pThread = nullptr;  // not owned: the thread ends its own life
     std::shared_ptr<CPrinterLink> m_pThreadLink;  // shared with m_pThread
+
+private:
+    void SendIgnoringErrors(const CString& command);
 };
