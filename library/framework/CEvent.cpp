@@ -4,10 +4,10 @@
 
 void CEvent::SetEvent()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_bSignalled = true;
-    }
+    // Notified under the lock: a waiter that frees the event once it wakes cannot do so
+    // while the notification is still touching it.
+    std::lock_guard lock(m_mutex);
+    m_bSignalled = true;
     m_changed.notify_all();
 }
 

@@ -69,10 +69,10 @@ void FakePort::HoldWrites()
 
 void FakePort::ReleaseWrites()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_bHold = false;
-    }
+    // Notified under the lock: an abandoned download thread frees this port as soon as
+    // its write returns.
+    std::lock_guard lock(m_mutex);
+    m_bHold = false;
     m_changed.notify_all();
 }
 

@@ -4,10 +4,8 @@
 
 void RecordingWnd::PostMessage(unsigned message, WPARAM wParam, LPARAM lParam)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_messages.push_back({message, wParam, lParam});
-    }
+    std::lock_guard lock(m_mutex);
+    m_messages.push_back({message, wParam, lParam});
     m_arrived.notify_all();
 }
 
