@@ -50,6 +50,11 @@ public:
     int MaxSimultaneousDownloads() const;
     void MaxSimultaneousDownloads(int value);
 
+    // Adds the printers found on USB, then those that answer a network search (which
+    // shows its wait for 10 s and can be cancelled); printers already in the list are
+    // recognised by their port and at most renamed. New printers report to pNotifyWnd.
+    void AutoDetectPrinters(CWnd* pNotifyWnd);
+
     // Stores or loads the whole list; loaded printers report to pNotifyWnd.
     void Serialize(CArchive& ar, CWnd* pNotifyWnd);
 
@@ -74,6 +79,8 @@ private:
 
     void ReconcilePrinterWithList(CWnd* pNotifyWnd, const CRuntimeClass* pPortClass, const CString& portName,
                                   const CString& name);
+    bool AutoDetectUSB(CWnd* pNotifyWnd);
+    bool AutoDetectNetwork(CWnd* pNotifyWnd);
     // Enters a printer under its name; a record already under that name is released and freed.
     void EnterPrinter(CQuarnPrinter* pPrinter);
     // The list's own record behind a pointer handed out, or null for any other pointer.
@@ -84,6 +91,8 @@ private:
     std::unique_ptr<CInstanceLock> m_hMutex;
     PrinterMap m_mapPrinters;
     bool m_bModified = false;
+    // How long a network search collects answers; tests shorten it.
+    unsigned m_nSearchPeriodMs = 10000;
 
     friend class CQuarnPrintersTestAccess;
 };
