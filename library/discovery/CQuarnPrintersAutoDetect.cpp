@@ -7,15 +7,17 @@
 #include "CUSBPort.h"
 #include "IUserInterface.h"
 
-void CQuarnPrinters::AutoDetectPrinters(CWnd* pNotifyWnd)
+void CQuarnPrinters::AutoDetectPrinters(CWnd* pNotifyWnd, unsigned sources)
 {
-    try {
-        AutoDetectUSB(pNotifyWnd);
-    } catch (CQuarnPrinterException* e) {
-        // USB detection is a convenience: its failure must not keep the network search from running.
-        e->Delete();
+    if (sources & dsUSB) {
+        try {
+            AutoDetectUSB(pNotifyWnd);
+        } catch (CQuarnPrinterException* e) {
+            // USB detection is a convenience: its failure must not keep the network search from running.
+            e->Delete();
+        }
     }
-    AutoDetectNetwork(pNotifyWnd);
+    if (sources & dsNetwork) AutoDetectNetwork(pNotifyWnd);
 }
 
 bool CQuarnPrinters::AutoDetectUSB(CWnd* pNotifyWnd)

@@ -20,6 +20,9 @@ using POSITION = __POSITION*;
 // A selection of printers built by the caller: printer name to record.
 using CMapStringToOb = std::map<CString, CQuarnPrinterData*>;
 
+// Where auto-detection looks for printers.
+enum EDetectSources : unsigned { dsUSB = 1, dsNetwork = 2, dsAll = dsUSB | dsNetwork };
+
 // Bits handed to the printer configuration dialog; bit 0 hides its calibration check box.
 enum EConfigFlags : unsigned { cfNone = 0, cfHideCalibrate = 1 };
 
@@ -53,7 +56,7 @@ public:
     // Adds the printers found on USB, then those that answer a network search (which
     // shows its wait for 10 s and can be cancelled); printers already in the list are
     // recognised by their port and at most renamed. New printers report to pNotifyWnd.
-    void AutoDetectPrinters(CWnd* pNotifyWnd);
+    void AutoDetectPrinters(CWnd* pNotifyWnd, unsigned sources = dsAll);
 
     // Stores or loads the whole list; loaded printers report to pNotifyWnd.
     void Serialize(CArchive& ar, CWnd* pNotifyWnd);
