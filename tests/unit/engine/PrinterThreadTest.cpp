@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "CPrinterThread.h"
@@ -170,6 +171,24 @@ TEST_F(PrinterThreadTest, MissingFileIsReportedByNameWithoutBeginAndTheScheduler
     EXPECT_NE(m_ui.Texts()[0].find(path), CString::npos);
     EXPECT_EQ(m_pPort->OpenCount(), 0);
     EXPECT_EQ(m_schedulerLog.Count(WM_DOWNLOAD_DONE), 1u);
+}
+
+TEST_F(PrinterThreadTest, FileCutShortDuringTheDownloadEndsItWithAFileError)
+{
+    m_pPort->HoldWrites();
+    const ScratchFile file(ScratchFile::Pattern(5000));
+    m_printer.m_strDownloadFile = file.Path();
+    PostThreadMessage(m_printer.m_pThread->m_nThreadID, WM_DOWNLOAD, reinterpret_cast<WPARAM>(m_pScheduler),
+                      m_pScheduler->m_nThreadID);
+    ASSERT_TRUE(m_pPort->WaitUntilHeld());
+    ASSERT_EQ(truncate(file.Path().c_str(), 1024), 0);
+    m_pPort->ReleaseWrites();
+
+    ASSERT_TRUE(m_schedulerLog.WaitForCount(WM_DOWNLOAD_DONE, 1));
+    EXPECT_EQ(m_pPort->Received(), ScratchFile::Pattern(1024));
+    EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{0});
+    ASSERT_EQ(m_ui.Texts().size(), 1u);
+    EXPECT_NE(m_ui.Texts()[0].find(file.Path()), CString::npos);
 }
 
 TEST_F(PrinterThreadTest, CancelStopsAfterTheChunkInFlightKeepsSuccessAndSkipsCalibration)
