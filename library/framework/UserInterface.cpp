@@ -48,6 +48,8 @@ int IUserInterface::RunSearchWait(ISearchWait& search)
     return IDOK;
 }
 
+bool IUserInterface::RunPrinterConfigureDialog(CQuarnPrinter&, unsigned) { return false; }
+
 void AfxSetUserInterface(IUserInterface* ui) { g_userInterface.store(ui); }
 
 IUserInterface& AfxUserInterface()

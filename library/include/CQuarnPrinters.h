@@ -38,6 +38,12 @@ public:
     // True when another holder of the single-instance lock exists.
     bool IsAlreadyRunning();
 
+    // A new printer through the configuration dialog; it reports to pNotifyWnd. Nothing is
+    // added when the user cancels.
+    void AddPrinter(CWnd* pNotifyWnd, EConfigFlags flags);
+    // Edits a printer through the configuration dialog. Its settings change only when the
+    // user confirms a name and port no other printer uses; it then gets a new port and thread.
+    void ModifyPrinter(CQuarnPrinterData* pPrinter, EConfigFlags flags);
     void DeletePrinter(CQuarnPrinterData* pPrinter);
     void SetDownloadFile(CQuarnPrinterData* pPrinter, const CString& file);
     // Queues a download for every printer of the selection (all printers when null) that
@@ -80,6 +86,12 @@ private:
     };
     using PrinterMap = std::map<CString, CQuarnPrinter*, NaturalLess>;
 
+    // The dialog, again after every refusal, until the user confirms a unique name and port
+    // (then the printer takes the settings over and gets a new thread: true) or cancels.
+    bool ConfigurePrinter(CQuarnPrinter* pPrinter, EConfigFlags flags);
+    // 0 when no printer of the list has the name or the port of pPrinter, otherwise the
+    // string id of the message that says which is taken.
+    unsigned IsPrinterInList(const CQuarnPrinter* pPrinter) const;
     void ReconcilePrinterWithList(CWnd* pNotifyWnd, const CRuntimeClass* pPortClass, const CString& portName,
                                   const CString& name);
     bool AutoDetectUSB(CWnd* pNotifyWnd);

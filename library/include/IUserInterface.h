@@ -5,6 +5,8 @@
 
 #include "CString.h"
 
+class CQuarnPrinter;
+
 // Message box styles and answers, with the platform's values.
 enum : unsigned {
     MB_OK = 0x0,
@@ -39,6 +41,10 @@ public:
     // Begin, then wait for its end (IDOK) unless the user cancels (Cancel, then IDCANCEL).
     // Without a way to cancel, the default waits for the end.
     virtual int RunSearchWait(ISearchWait& search);
+    // Shows the printer configuration dialog on workingCopy, which it edits in place;
+    // true when the user confirmed. flags as the collection received them (bit 0 hides the
+    // calibration check box). Without a dialog nothing can be confirmed: false.
+    virtual bool RunPrinterConfigureDialog(CQuarnPrinter& workingCopy, unsigned flags);
 };
 
 // Installs the implementation the library uses from now on (null restores the console one).

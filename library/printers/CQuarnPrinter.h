@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "CQuarnPrinterData.h"
+#include "CQuarnPrinters.h"
 #include "CWnd.h"
 
 class CPrinterLink;
@@ -23,6 +24,13 @@ public:
 
     // Gives a detected printer its port (created by class, named, test-opened and closed).
     bool AttachDetectedPort(const CRuntimeClass* kind, const CString& portName, const CString& name);
+
+    // Shows the configuration dialog on a working copy of this record; the confirmed copy,
+    // or null when the user cancelled. This record is never changed.
+    std::unique_ptr<CQuarnPrinter> RunConfigureDialog(EConfigFlags flags) const;
+    // Takes over a confirmed copy's settings: the port is released (with the thread) and
+    // replaced by a new one of the copy's kind and settings. The caller starts the thread.
+    void ApplySettings(const CQuarnPrinter& edited);
 
     // Sends the calibration command; errors are shown and swallowed.
     void Calibrate();

@@ -66,3 +66,29 @@ int ScriptedUserInterface::SearchWaitsShown() const
     std::lock_guard lock(m_mutex);
     return m_nSearchWaits;
 }
+
+bool ScriptedUserInterface::RunPrinterConfigureDialog(CQuarnPrinter& workingCopy, unsigned flags)
+{
+    ConfigureStep step;
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_nConfigureDialogs;
+        if (m_configureSteps.empty()) return false;
+        step = std::move(m_configureSteps.front());
+        m_configureSteps.pop_front();
+    }
+    // Outside the lock: a step may show a message box of its own.
+    return step(workingCopy, flags);
+}
+
+void ScriptedUserInterface::QueueConfigureDialog(ConfigureStep step)
+{
+    std::lock_guard lock(m_mutex);
+    m_configureSteps.push_back(std::move(step));
+}
+
+int ScriptedUserInterface::ConfigureDialogsShown() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_nConfigureDialogs;
+}

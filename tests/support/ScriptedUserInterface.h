@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -9,6 +10,10 @@
 
 class ScriptedUserInterface : public IUserInterface {
 public:
+    // One configuration dialog: edits the working copy as a user would and answers true
+    // for OK, false for Cancel.
+    using ConfigureStep = std::function<bool(CQuarnPrinter& workingCopy, unsigned flags)>;
+
     struct Shown {
         CString text;
         unsigned style;
@@ -21,6 +26,11 @@ public:
     int MessageBox(const CString& text, unsigned style) override;
     // Waits for the search to end, or cancels it once cancelAfterMs have passed when set.
     int RunSearchWait(ISearchWait& search) override;
+
+    // Runs the next scripted configuration dialog; Cancel once the script is used up.
+    bool RunPrinterConfigureDialog(CQuarnPrinter& workingCopy, unsigned flags) override;
+    void QueueConfigureDialog(ConfigureStep step);
+    int ConfigureDialogsShown() const;
 
     // Makes the next network searches cancelled by the user after this many milliseconds.
     void CancelSearchesAfter(unsigned milliseconds);
@@ -35,6 +45,8 @@ private:
     mutable std::mutex m_mutex;
     std::deque<int> m_answers;
     std::vector<Shown> m_shown;
+    std::deque<ConfigureStep> m_configureSteps;
+    int m_nConfigureDialogs = 0;
     int m_nSearchWaits = 0;
     int m_nCancelSearchAfterMs = -1;
 };
