@@ -110,8 +110,11 @@ void CPrinterThread::SendFile(CPortBase& port, std::uint64_t length)
             sinceReport = 0;
             PostToWindow(WM_DOWNLOAD_PROGRESS, sent);
         }
-        if (IsCancelled()) break;
+        if (IsCancelled()) return;
     }
+    // The last bytes may still be on their way; the download has succeeded only once the
+    // printer has taken them all.
+    port.Flush();
 }
 
 bool CPrinterThread::IsCancelled() const { return m_hCancel.Wait(0); }

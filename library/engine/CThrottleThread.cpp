@@ -37,6 +37,8 @@ void CThrottleThread::ClearQueues()
     std::lock_guard runningLock(m_runningMutex);
     m_runningThreads.clear();
     m_pendingThreads.clear();
+    // Requests posted just before the cancel and not yet taken in would be queued after it.
+    RemoveThreadMessages(m_nThreadID, WM_DOWNLOAD);
 }
 
 std::size_t CThrottleThread::PendingCount() const

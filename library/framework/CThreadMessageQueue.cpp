@@ -22,6 +22,12 @@ bool CThreadMessageQueue::Post(const CThreadMessage& message)
     return true;
 }
 
+void CThreadMessageQueue::Remove(unsigned message)
+{
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_messages, [message](const CThreadMessage& waiting) { return waiting.message == message; });
+}
+
 void CThreadMessageQueue::PostQuit()
 {
     std::lock_guard lock(m_mutex);

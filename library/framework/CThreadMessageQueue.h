@@ -28,6 +28,8 @@ public:
     // Appends a message; never blocks. False once the queue is closed.
     bool Post(const CThreadMessage& message);
     void PostQuit();
+    // Takes every waiting message with this id out of the queue; the others keep their order.
+    void Remove(unsigned message);
     // True while a message or a pending quit is waiting.
     bool HasMessage() const;
     // Blocks until a message (returned first), then a quit request, or, when extraFd is

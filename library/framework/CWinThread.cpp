@@ -101,6 +101,11 @@ bool PostThreadMessage(std::uint32_t nThreadID, unsigned message, WPARAM wParam,
     return pQueue && pQueue->Post({message, wParam, lParam});
 }
 
+void RemoveThreadMessages(std::uint32_t nThreadID, unsigned message)
+{
+    if (const auto pQueue = CThreadRegistry::Find(nThreadID)) pQueue->Remove(message);
+}
+
 void PostQuitMessage(int)
 {
     if (t_pCurrentQueue) t_pCurrentQueue->PostQuit();

@@ -88,5 +88,8 @@ T* AfxBeginThread(bool bSuspended = false)
 // Posts a thread message; never blocks; false when no live thread has that id.
 bool PostThreadMessage(std::uint32_t nThreadID, unsigned message, WPARAM wParam, LPARAM lParam);
 
+// Takes the thread messages with this id that wait in a live thread's queue out of it.
+void RemoveThreadMessages(std::uint32_t nThreadID, unsigned message);
+
 // Asks the calling worker's loop to end once its queue is drained.
 void PostQuitMessage(int nExitCode);

@@ -68,5 +68,9 @@ void CQuarnPrinter::QueueDownload(int maxDownloads)
 void CQuarnPrinter::CancelPrinterDownload()
 {
     if (g_pScheduler) g_pScheduler->ClearQueues();
-    if (m_pThread) m_pThread->SignalCancel();
+    if (!m_pThread) return;
+    m_pThread->SignalCancel();
+    // A download the scheduler has already handed over but the thread has not begun (it may
+    // still be busy with an earlier one) would otherwise run in full after the cancel.
+    RemoveThreadMessages(m_pThread->m_nThreadID, WM_DOWNLOAD);
 }

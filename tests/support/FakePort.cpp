@@ -55,6 +55,25 @@ void FakePort::FailAfter(std::size_t bytes, unsigned long code)
     m_nFailCode = code;
 }
 
+void FakePort::Flush()
+{
+    std::lock_guard lock(m_mutex);
+    ++m_nFlushes;
+    if (m_nFlushError) throw new CQuarnPrinterException(m_nFlushError);
+}
+
+void FakePort::FailFlush(unsigned long code)
+{
+    std::lock_guard lock(m_mutex);
+    m_nFlushError = code;
+}
+
+int FakePort::FlushCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_nFlushes;
+}
+
 void FakePort::FailOpen(unsigned long code)
 {
     std::lock_guard lock(m_mutex);

@@ -19,12 +19,16 @@ public:
     void Open() override;
     void Close() override;
     void Write(const void* data, std::uint32_t length, std::uint32_t* written) override;
+    void Flush() override;
 
     // Each write takes at most this many bytes.
     void AcceptAtMost(std::uint32_t bytes);
     // The write that would pass this many received bytes raises a printer error of code.
     void FailAfter(std::size_t bytes, unsigned long code);
     void FailOpen(unsigned long code);
+    // The wait for delivery at the end of a download raises a printer error of code.
+    void FailFlush(unsigned long code);
+    int FlushCount() const;
     // Writes wait from now on until ReleaseWrites.
     void HoldWrites();
     void ReleaseWrites();
@@ -47,6 +51,8 @@ private:
     std::size_t m_nFailAfter = SIZE_MAX;
     unsigned long m_nFailCode = 0;
     unsigned long m_nOpenError = 0;
+    unsigned long m_nFlushError = 0;
+    int m_nFlushes = 0;
     bool m_bHold = false;
     bool m_bHeld = false;
     bool m_bOpen = false;

@@ -2,6 +2,7 @@
 // cancel and calibration.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -151,6 +152,18 @@ TEST_F(PrinterThreadTest, PortWriteErrorEndsTheDownloadWithItsBoxAndNoCalibratio
     EXPECT_EQ(m_pPort->OpenCount(), 1);
 }
 
+TEST_F(PrinterThreadTest, BytesThatNeverReachThePrinterMakeTheDownloadFail)
+{
+    m_printer.m_bCalibrate = true;
+    m_pPort->FailFlush(kPlatformErrorBase + ECONNRESET);
+    Download(ScratchFile::Pattern(5000));
+
+    EXPECT_EQ(m_pPort->FlushCount(), 1);
+    EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{0});
+    EXPECT_EQ(m_ui.Texts(), std::vector<CString>{CQuarnPrinterException(kPlatformErrorBase + ECONNRESET).Message()});
+    EXPECT_EQ(m_pPort->OpenCount(), 1);  // no calibration after a failed delivery
+}
+
 TEST_F(PrinterThreadTest, PortThatCannotOpenIsReportedAfterTheBegin)
 {
     m_pPort->FailOpen(errPortUnavailable);
@@ -207,6 +220,7 @@ TEST_F(PrinterThreadTest, CancelStopsAfterTheChunkInFlightKeepsSuccessAndSkipsCa
     EXPECT_EQ(m_pPort->Received(), ScratchFile::Pattern(1024));
     EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{1});
     EXPECT_EQ(m_pPort->OpenCount(), 1);
+    EXPECT_EQ(m_pPort->FlushCount(), 0);  // a cancelled download waits for nothing
 }
 
 TEST_F(PrinterThreadTest, CancelBetweenDownloadsChangesNothing)

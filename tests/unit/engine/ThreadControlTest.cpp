@@ -123,6 +123,43 @@ TEST_F(ThreadControlTest, CancelDropsQueuedDownloadsAndStopsTheRunningOne)
     EXPECT_EQ(PortOf(later).Received(), ScratchFile::Pattern(3000));
 }
 
+TEST_F(ThreadControlTest, CancelAlsoDropsADownloadHandedToTheThreadButNotBegun)
+{
+    // Two requests of one printer under a ceiling of 2: both are handed to its thread at
+    // once, and the second waits there while the first runs.
+    CQuarnPrinter& printer = AddPrinter();
+    PortOf(printer).HoldWrites();
+    printer.QueueDownload(2);
+    printer.QueueDownload(2);
+    ASSERT_TRUE(PortOf(printer).WaitUntilHeld());
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the second hand-over
+
+    printer.CancelPrinterDownload();
+    PortOf(printer).ReleaseWrites();
+    ASSERT_TRUE(m_wnd.WaitForCount(WM_DOWNLOAD_END, 1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // room for a wrongly kept download
+    EXPECT_EQ(m_wnd.Count(WM_DOWNLOAD_BEGIN), 1u);
+    EXPECT_EQ(PortOf(printer).Received().size(), 1024u);
+}
+
+TEST_F(ThreadControlTest, CancelRightAfterARequestDropsItEvenBeforeTheSchedulerTookItIn)
+{
+    CQuarnPrinter& busy = AddPrinter();
+    CQuarnPrinter& printer = AddPrinter();
+    PortOf(busy).HoldWrites();
+    busy.QueueDownload(1);
+    ASSERT_TRUE(PortOf(busy).WaitUntilHeld());
+    for (int round = 0; round < 20; ++round) {
+        printer.QueueDownload(1);
+        busy.CancelPrinterDownload();
+        printer.CancelPrinterDownload();
+    }
+    PortOf(busy).ReleaseWrites();
+    ASSERT_TRUE(m_wnd.WaitForCount(WM_DOWNLOAD_END, 1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // room for a wrongly kept request
+    EXPECT_EQ(IndexOf(WM_DOWNLOAD_BEGIN, printer), -1);
+}
+
 TEST_F(ThreadControlTest, ReleasingAnyPrinterEndsTheSchedulerAndTheNextRequestMakesANewOne)
 {
     CQuarnPrinter& printer = AddPrinter();
