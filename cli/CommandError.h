@@ -7,7 +7,7 @@
 // Exit statuses of quarnctl.
 enum : int {
     kExitOk = 0,
-    kExitFailed = 1,  // a download failed or was cancelled, or printers are held by another program
+    kExitFailed = 1,  // a download or a printer failed, a confirmation was withheld, or printers are held
     kExitUsage = 2,   // wrong arguments, or a document that cannot be used
 };
 

@@ -9,6 +9,7 @@
 #include "DownloadSession.h"
 #include "DownloadWindow.h"
 #include "PrinterDocument.h"
+#include "PrinterLock.h"
 #include "PrinterLookup.h"
 #include "ProgressDisplay.h"
 
@@ -37,19 +38,6 @@ std::vector<CQuarnPrinterData*> PrintersToDownload(const CQuarnPrinters& printer
     return queued;
 }
 
-// Texts shown by printer threads go above the progress bars while the display exists.
-class SinkToDisplay {
-public:
-    SinkToDisplay(ConsoleUserInterface& ui, ProgressDisplay& display) : m_ui(ui)
-    {
-        m_ui.SetSink([&display](const CString& text) { display.Note(text); });
-    }
-    ~SinkToDisplay() { m_ui.SetSink(nullptr); }
-
-private:
-    ConsoleUserInterface& m_ui;
-};
-
 }  // namespace
 
 int DownloadToPrinters(const std::string& documentPath, const std::vector<std::string>& names,
@@ -60,17 +48,14 @@ int DownloadToPrinters(const std::string& documentPath, const std::vector<std::s
     ProgressDisplay display(stderr, ::isatty(STDERR_FILENO) != 0);
 
     CQuarnPrinters printers;
-    if (printers.IsAlreadyRunning()) {
-        throw CommandError("Another program is driving the printers (it holds the single-instance lock). "
-                           "Try again when it has ended.",
-                           kExitFailed);
-    }
+    HoldPrinters(printers);
     PrinterDocument(documentPath).Load(printers, &window);
     const std::vector<CQuarnPrinterData*> queued = PrintersToDownload(printers, names, documentPath);
 
     DownloadSession session(printers, window, display, queued);
     {
-        const SinkToDisplay sink(ui, display);
+        // Texts shown by printer threads go above the progress bars while the display exists.
+        const ConsoleUserInterface::ScopedSink sink(ui, [&display](const CString& text) { display.Note(text); });
         const CancelSignal signal;
         session.Run(names.empty(), signal);
     }

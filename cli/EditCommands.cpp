@@ -1,43 +1,13 @@
 #include "EditCommands.h"
 
-#include <arpa/inet.h>
 #include <filesystem>
 #include <unistd.h>
 
-#include "CArchive.h"
-#include "CNetworkPort.h"
-#include "CQuarnPrinter.h"
 #include "CommandError.h"
 #include "PrinterDocument.h"
 #include "PrinterLookup.h"
-#include "StringTable.h"
 
 namespace {
-
-bool IsDottedAddress(const std::string& address)
-{
-    in_addr parsed{};
-    return inet_pton(AF_INET, address.c_str(), &parsed) == 1;
-}
-
-bool PortInUse(const CQuarnPrinters& printers, const CString& port)
-{
-    for (CQuarnPrinterData* printer : AllPrinters(printers)) {
-        if (EqualsNoCase(printer->Port(), port)) return true;
-    }
-    return false;
-}
-
-// A one-printer document is the library's way of taking in a finished record without the
-// configuration dialog: loading it gives the printer its thread and its place in the list.
-void EnterThroughDocument(CQuarnPrinters& printers, CQuarnPrinter& record)
-{
-    CArchive stored;
-    stored << std::int32_t{1};
-    record.Serialize(stored);
-    CArchive loading(stored.Buffer());
-    printers.Serialize(loading, nullptr);
-}
 
 std::string AbsoluteFile(const std::string& file)
 {
@@ -49,33 +19,6 @@ std::string AbsoluteFile(const std::string& file)
 }
 
 }  // namespace
-
-void AddNetworkPrinter(const std::string& documentPath, const NetworkPrinterRequest& request, std::ostream& out)
-{
-    if (!IsDottedAddress(request.address))
-        throw CommandError("'" + request.address + "' is not a network address such as 192.168.1.20.");
-    if (request.name && request.name->empty()) throw CommandError("A printer name cannot be empty.");
-
-    const PrinterDocument document(documentPath);
-    CQuarnPrinters printers;
-    if (document.Exists()) document.Load(printers, nullptr);
-
-    CQuarnPrinter record;
-    if (request.name) record.m_strName = *request.name;
-    if (PrinterNamed(printers, record.m_strName)) throw CommandError(LoadStringResource(IDS_NAME_IN_USE));
-    if (PortInUse(printers, request.address)) throw CommandError(LoadStringResource(IDS_PORT_IN_USE));
-
-    auto* port = new CNetworkPort;
-    record.m_pPort = port;
-    port->SetPortName(request.address);
-    port->m_nTcpPort = request.tcpPort;
-    record.Model(request.model);
-    record.m_bCalibrate = request.calibrate;
-
-    EnterThroughDocument(printers, record);
-    document.Save(printers);
-    out << record.m_strName << '\n';
-}
 
 void RemovePrinters(const std::string& documentPath, const std::vector<std::string>& names)
 {

@@ -1,0 +1,53 @@
+#include "DetectCommand.h"
+
+#include <iostream>
+#include <map>
+
+#include "CQuarnPrinters.h"
+#include "PrinterDocument.h"
+#include "PrinterLock.h"
+#include "PrinterLookup.h"
+
+namespace {
+
+// Detection recognises a printer by its port, ignoring case; so does this comparison.
+struct PortLess {
+    bool operator()(const CString& a, const CString& b) const { return CompareNoCase(a, b) < 0; }
+};
+using NamesByPort = std::map<CString, CString, PortLess>;
+
+NamesByPort NamesByPortOf(const CQuarnPrinters& printers)
+{
+    NamesByPort names;
+    for (const CQuarnPrinterData* printer : AllPrinters(printers)) names.emplace(printer->Port(), printer->Name());
+    return names;
+}
+
+}  // namespace
+
+void DetectPrinters(const std::string& documentPath, unsigned sources, std::ostream& out)
+{
+    const PrinterDocument document(documentPath);
+    CQuarnPrinters printers;
+    HoldPrinters(printers);
+    const bool existed = document.Exists();
+    if (existed) document.Load(printers, nullptr);
+
+    const NamesByPort before = NamesByPortOf(printers);
+    printers.AutoDetectPrinters(nullptr, sources);
+
+    bool changed = false;
+    for (const CQuarnPrinterData* printer : AllPrinters(printers)) {
+        const auto earlier = before.find(printer->Port());
+        if (earlier == before.end()) {
+            out << "added\t" << printer->Name() << '\t' << printer->Port() << '\n';
+        } else if (earlier->second != printer->Name()) {
+            out << "renamed\t" << earlier->second << '\t' << printer->Name() << '\n';
+        } else {
+            continue;
+        }
+        changed = true;
+    }
+    if (!changed) std::cerr << "quarnctl: no new printers were found.\n";
+    if (changed || !existed) document.Save(printers);
+}

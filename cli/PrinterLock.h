@@ -1,0 +1,9 @@
+// The single-instance lock for commands that talk to printers: two programs sending to one
+// printer at once would interleave their bytes.
+#pragma once
+
+class CQuarnPrinters;
+
+// Takes the lock for the lifetime of printers; raises a CommandError (exit status 1) when
+// another program holds it.
+void HoldPrinters(CQuarnPrinters& printers);

@@ -1,0 +1,56 @@
+#include "QueryCommand.h"
+
+#include <iostream>
+
+#include "CQuarnPrinters.h"
+#include "CommandError.h"
+#include "PrinterDocument.h"
+#include "PrinterLock.h"
+#include "PrinterLookup.h"
+#include "StringTable.h"
+
+namespace {
+
+int Silent(const CString& name)
+{
+    std::cerr << "quarnctl: the printer '" << name << "' did not answer.\n";
+    return kExitFailed;
+}
+
+int PrintText(const CString& name, const CString& text, std::ostream& out)
+{
+    if (text.empty()) return Silent(name);
+    out << text;
+    if (text.back() != '\n') out << '\n';
+    return kExitOk;
+}
+
+}  // namespace
+
+int AskPrinter(const std::string& documentPath, const std::string& name, Question question, EDisplayUnits units,
+               std::ostream& out)
+{
+    CQuarnPrinters printers;
+    HoldPrinters(printers);
+    PrinterDocument(documentPath).Load(printers, nullptr);
+    const CQuarnPrinterData& printer = *PrintersNamed(printers, {name}, documentPath).front();
+
+    // Asked before the port is touched, so that "N/A" is the same text for every question.
+    if (!printer.IsBidirectional()) {
+        out << LoadStringResource(IDS_NOT_AVAILABLE) << '\n';
+        return kExitOk;
+    }
+    switch (question) {
+    case Question::SerialNumber:
+        return PrintText(name, printer.SerialNumber(), out);
+    case Question::HeadHistory:
+        return PrintText(name, printer.HeadHistory(units), out);
+    case Question::Odometers:
+        break;
+    }
+    int first = -1;
+    int second = -1;
+    printer.Odometers(first, second, units);
+    out << first << '\t' << second << '\n';
+    return first == -1 && second == -1 ? Silent(name) : kExitOk;
+}
