@@ -1,0 +1,60 @@
+// quarnctl detect: printers found on USB (the access library's device folder, prepared by the
+// test) merged into a document, what the command reports, and a second detection that finds
+// nothing new. Network searches run only inside a network of the test's own.
+#include <sys/stat.h>
+
+#include "quarnctl_fixture.h"
+
+namespace {
+
+class QuarnctlDetect : public QuarnctlTest {
+protected:
+    // A USB printer the access library reports: a FIFO opens as its port would.
+    std::string MakeUsbPrinter(const std::string& name)
+    {
+        const std::string path = (m_folder.Path() / "usb" / name).string();
+        EXPECT_EQ(mkfifo(path.c_str(), 0600), 0) << path;
+        return path;
+    }
+};
+
+}  // namespace
+
+TEST_F(QuarnctlDetect, UsbPrintersAreAddedOnceAndTheDocumentIsSaved)
+{
+    const std::string lp0 = MakeUsbPrinter("lp0");
+    const std::string lp1 = MakeUsbPrinter("lp1");
+    ASSERT_EQ(Run({"add", Doc(), "--network", "127.0.0.9", "--name", "Office"}).exitStatus, 0);
+
+    const auto first = Run({"detect", Doc(), "--no-network"});
+    ASSERT_EQ(first.exitStatus, 0) << first.err;
+    EXPECT_EQ(first.out, "added\tPrinter#1\t" + lp0 + "\nadded\tPrinter#2\t" + lp1 + "\n");
+    EXPECT_EQ(Run({"list", Doc()}).out,
+              "Office\t\t127.0.0.9\tNone Selected\nPrinter#1\t\tUSB\tNone Selected\nPrinter#2\t\tUSB\tNone Selected\n");
+
+    const std::string saved = Bytes();
+    const auto second = Run({"detect", Doc(), "--no-network"});
+    EXPECT_EQ(second.exitStatus, 0) << second.err;
+    EXPECT_EQ(second.out, "");
+    EXPECT_NE(second.err.find("no new printers"), std::string::npos) << second.err;
+    EXPECT_EQ(Bytes(), saved);
+}
+
+TEST_F(QuarnctlDetect, AMissingDocumentIsCreatedEvenWhenNothingIsFound)
+{
+    const auto result = Run({"detect", Doc(), "--no-network"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(Bytes(), std::string(4, '\0'));
+}
+
+TEST_F(QuarnctlDetect, ADamagedDocumentIsLeftAloneAndNothingIsSearched)
+{
+    std::ofstream(Doc(), std::ios::binary) << "\x02";
+    MakeUsbPrinter("lp0");
+    const auto result = Run({"detect", Doc(), "--no-network"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(Bytes(), "\x02");
+    EXPECT_EQ(Run({"detect", Doc(), "--no-network", "--no-usb"}).exitStatus, 2) << "nothing to search";
+}
