@@ -1,0 +1,205 @@
+#include "CFirmwareDownloaderDoc.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "CArchive.h"
+#include "CFileDialog.h"
+#include "CFirmwareDownloaderView.h"
+#include "COptionsDlg.h"
+#include "CQuarnPrinterException.h"
+#include "DownloaderStrings.h"
+#include "IUserInterface.h"
+
+CFirmwareDownloaderDoc::CFirmwareDownloaderDoc() { SetDefaultTitle(); }
+
+CFirmwareDownloaderDoc::~CFirmwareDownloaderDoc() = default;
+
+bool CFirmwareDownloaderDoc::CreatePrinterList()
+{
+    // The rows must never outlive the printers they show, also when the new list ends up
+    // refused below and nothing else rebuilds them.
+    if (m_pView) m_pView->RemoveAllRows();
+    m_pPrinters.reset();
+    m_pPrinters = std::make_unique<CQuarnPrinters>();
+    if (m_pPrinters->IsAlreadyRunning()) {
+        AfxMessageBox(DownloaderStrings::kAlreadyRunning, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+bool CFirmwareDownloaderDoc::OnNewDocument()
+{
+    m_strPathName.clear();
+    SetModifiedFlag(false);
+    return CreatePrinterList();
+}
+
+bool CFirmwareDownloaderDoc::OnOpenDocument(const QString& path)
+{
+    CreatePrinterList();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        AfxMessageBox(QStringLiteral("Cannot open the printer settings file %1: %2.")
+                          .arg(path, file.errorString())
+                          .toStdString(),
+                      MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    CArchive archive(file.readAll().toStdString());
+    // Dirty while reading, so that a failure part-way through is known to have spoilt the list.
+    SetModifiedFlag(true);
+    try {
+        Serialize(archive);
+    } catch (CException* e) {
+        CExceptionHolder<> error(e);
+        ReportLoadSaveError(e, path, false);
+        return false;
+    }
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CFirmwareDownloaderDoc::OnSaveDocument(const QString& path)
+{
+    bool saved = false;
+    try {
+        CArchive archive;
+        Serialize(archive);
+        // Written beside the old file and renamed over it, so a failure leaves the old one whole.
+        QSaveFile file(path);
+        const QByteArray& bytes = QByteArray::fromStdString(archive.Buffer());
+        saved = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+        if (!saved) {
+            AfxMessageBox(QStringLiteral("Cannot save the printer settings file %1: %2.")
+                              .arg(path, file.errorString())
+                              .toStdString(),
+                          MB_OK | MB_ICONEXCLAMATION);
+        }
+    } catch (CException* e) {
+        CExceptionHolder<> error(e);
+        ReportLoadSaveError(e, path, true);
+    }
+    if (saved) SetModifiedFlag(false);
+    m_pPrinters->SetModified(IsModified());
+    return saved;
+}
+
+void CFirmwareDownloaderDoc::OnCloseDocument()
+{
+    if (m_pView) m_pView->RemoveAllRows();
+    m_pPrinters.reset();
+}
+
+bool CFirmwareDownloaderDoc::SaveModified()
+{
+    if (m_pPrinters) SetModifiedFlag(m_pPrinters->IsModified());
+    if (!IsModified()) return true;
+    const QString name = m_strPathName.isEmpty() ? m_strTitle : m_strPathName;
+    switch (AfxMessageBox(QStringLiteral("Save changes to %1?").arg(name).toStdString(),
+                          MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+    case IDCANCEL:
+        return false;
+    case IDYES:
+        return DoFileSave();
+    default:
+        return true;
+    }
+}
+
+void CFirmwareDownloaderDoc::Serialize(CArchive& ar) { m_pPrinters->Serialize(ar, m_pView); }
+
+bool CFirmwareDownloaderDoc::DoFileSave()
+{
+    const QFileInfo info(m_strPathName);
+    if (m_strPathName.isEmpty() || !info.exists() || !info.isWritable()) return DoSave(QString());
+    return DoSave(m_strPathName);
+}
+
+bool CFirmwareDownloaderDoc::DoSave(const QString& path)
+{
+    QString target = path;
+    if (target.isEmpty()) {
+        CFileDialog dialog(false, QLatin1String(DownloaderStrings::kDocumentExtension),
+                           QStringLiteral("%1|*.%2||")
+                               .arg(QLatin1String(DownloaderStrings::kDocumentFilter),
+                                    QLatin1String(DownloaderStrings::kDocumentExtension)),
+                           m_pView ? m_pView->window() : nullptr);
+        target = dialog.DoModal();
+        if (target.isEmpty()) return false;
+    }
+    if (!OnSaveDocument(target)) return false;
+    SetPathName(target);
+    return true;
+}
+
+void CFirmwareDownloaderDoc::SetPathName(const QString& path)
+{
+    m_strPathName = QFileInfo(path).absoluteFilePath();
+    m_strTitle = QFileInfo(path).fileName();
+    emit PathSaved(m_strPathName);
+    emit TitleChanged();
+}
+
+void CFirmwareDownloaderDoc::SetDefaultTitle()
+{
+    m_strPathName.clear();
+    m_strTitle = QLatin1String(DownloaderStrings::kUntitled);
+    emit TitleChanged();
+}
+
+void CFirmwareDownloaderDoc::UpdateAllViews()
+{
+    if (m_pView) m_pView->OnUpdate();
+}
+
+void CFirmwareDownloaderDoc::OnPrinterAdd()
+{
+    if (m_pPrinters) {
+        try {
+            m_pPrinters->AddPrinter(m_pView, cfNone);
+        } catch (CQuarnPrinterException* e) {
+            e->ReportError(MB_OK, 0);
+            e->Delete();
+        }
+    }
+    UpdateAllViews();
+}
+
+void CFirmwareDownloaderDoc::OnPrinterAutoDetect()
+{
+    if (m_pPrinters) {
+        try {
+            m_pPrinters->AutoDetectPrinters(m_pView);
+        } catch (CQuarnPrinterException* e) {
+            e->ReportError(MB_OK, 0);
+            e->Delete();
+        }
+    }
+    UpdateAllViews();
+}
+
+void CFirmwareDownloaderDoc::OnToolsOptions(QWidget* pOwner)
+{
+    COptionsDlg dialog(m_pPrinters->MaxSimultaneousDownloads(), pOwner);
+    if (dialog.exec() == QDialog::Accepted) m_pPrinters->MaxSimultaneousDownloads(dialog.m_nMaxDownloads);
+}
+
+bool CFirmwareDownloaderDoc::CanSave() const { return m_pPrinters && m_pPrinters->GetPrinterCount() > 0; }
+
+void CFirmwareDownloaderDoc::ReportLoadSaveError(CException* e, const QString& path, bool saving) const
+{
+    if (auto* printerError = dynamic_cast<CQuarnPrinterException*>(e)) {
+        printerError->ReportError(MB_ICONEXCLAMATION, 0);
+        return;
+    }
+    CString detail;
+    if (!e->GetErrorMessage(detail)) detail = "it is damaged or not a printer settings file";
+    const QString what = saving ? QStringLiteral("save") : QStringLiteral("open");
+    AfxMessageBox(QStringLiteral("Cannot %1 the printer settings file %2: %3")
+                      .arg(what, path, QString::fromStdString(detail))
+                      .toStdString(),
+                  MB_OK | MB_ICONEXCLAMATION);
+}

@@ -1,0 +1,425 @@
+#include "CFirmwareDownloaderView.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMetaObject>
+#include <QMouseEvent>
+
+#include "CFileDialog.h"
+#include "CFirmwareDownloaderDoc.h"
+#include "CQuarnPrinterException.h"
+#include "CTextProgressCtrl.h"
+#include "CommandTable.h"
+#include "DownloaderStrings.h"
+#include "ICommandRouter.h"
+#include "IUserInterface.h"
+#include "ToolbarIcons.h"
+#include "messages.h"
+
+namespace {
+
+// The test pages' fallback text id; no text exists under it.
+constexpr unsigned kTestPageFallbackId = 10;
+
+QString Text(const CString& bytes) { return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size())); }
+
+// Shows a library error the way every printer command ends one.
+void Report(CQuarnPrinterException* e, unsigned fallbackId = 0)
+{
+    e->ReportError(MB_OK, fallbackId);
+    e->Delete();
+}
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+struct ContextItem {
+    const char* text;
+    int id;
+};
+
+const ContextItem kOnItemMenu[] = {
+    {"&Select Firmware File...", ID_FIRMWARE_SELECT}, {"&Clear Firmware File", ID_FIRMWARE_CLEAR},
+    {nullptr, ID_SEPARATOR},
+    {"&Add Printer...", ID_PRINTER_ADD}, {"&Modify Printer...", ID_PRINTER_MODIFY},
+    {"&Delete Printer(s)", ID_PRINTER_DELETE},
+    {nullptr, ID_SEPARATOR},
+    {"&Download To Selected", ID_DOWNLOAD_SELECTED}, {"&Cancel Download", ID_DOWNLOAD_CANCEL},
+    {"Print &KPL Test Page", ID_TEST_PAGE_KPL}, {"Print &QPL Test Page", ID_TEST_PAGE_QPL},
+};
+
+const ContextItem kBackgroundMenu[] = {
+    {"Select All", ID_EDIT_SELECT_ALL},
+    {nullptr, ID_SEPARATOR},
+    {"Add Printer...", ID_PRINTER_ADD}, {"Auto-Detect Printers", ID_PRINTER_AUTODETECT},
+    {nullptr, ID_SEPARATOR},
+    {"Download All", ID_DOWNLOAD_ALL}, {"Cancel Download", ID_DOWNLOAD_CANCEL},
+};
+
+}  // namespace
+
+CFirmwareDownloaderView::CFirmwareDownloaderView(CFirmwareDownloaderDoc* pDocument, QWidget* parent)
+    : QTreeWidget(parent), m_pDocument(pDocument)
+{
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSortingEnabled(false);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setIconSize(QSize(16, 16));
+    setHeaderLabels({DownloaderStrings::kColumnName, DownloaderStrings::kColumnModel, DownloaderStrings::kColumnPort,
+                     DownloaderStrings::kColumnFile, DownloaderStrings::kColumnStatus});
+    header()->setStretchLastSection(true);
+    header()->setSectionsMovable(false);
+    connect(this, &QTreeWidget::itemSelectionChanged, this, &CFirmwareDownloaderView::CommandStateChanged);
+}
+
+CFirmwareDownloaderView::~CFirmwareDownloaderView() { RemoveAllRows(); }
+
+CQuarnPrinters* CFirmwareDownloaderView::Printers() const { return m_pDocument->Printers(); }
+
+void CFirmwareDownloaderView::PostMessage(unsigned message, WPARAM wParam, LPARAM lParam)
+{
+    const unsigned generation = m_nGeneration.load();
+    QMetaObject::invokeMethod(
+        this, [this, message, wParam, lParam, generation] { OnWindowMessage(message, wParam, lParam, generation); },
+        Qt::QueuedConnection);
+}
+
+void CFirmwareDownloaderView::OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam, unsigned generation)
+{
+    auto* pPrinter = reinterpret_cast<CQuarnPrinterData*>(wParam);
+    const bool current = generation == m_nGeneration.load();
+    switch (message) {
+    case WM_DOWNLOAD_BEGIN:
+        OnDownloadBegin(pPrinter, static_cast<std::int64_t>(lParam), current);
+        break;
+    case WM_DOWNLOAD_PROGRESS:
+        OnDownloadProgress(pPrinter, static_cast<std::int64_t>(lParam), current);
+        break;
+    case WM_DOWNLOAD_END:
+        OnDownloadEnd(pPrinter, current);
+        break;
+    default:
+        break;
+    }
+}
+
+void CFirmwareDownloaderView::OnDownloadBegin(CQuarnPrinterData* pPrinter, std::int64_t length, bool current)
+{
+    if (current) BeginProgress(pPrinter, length);
+    ++m_nActiveDownloads;
+    emit CommandStateChanged();
+}
+
+void CFirmwareDownloaderView::OnDownloadProgress(CQuarnPrinterData* pPrinter, std::int64_t position, bool current)
+{
+    if (current) UpdateProgress(pPrinter, position);
+}
+
+void CFirmwareDownloaderView::OnDownloadEnd(CQuarnPrinterData* pPrinter, bool current)
+{
+    if (current) EndProgress(pPrinter, QString());
+    m_nActiveDownloads = std::max(0, m_nActiveDownloads - 1);
+    emit CommandStateChanged();
+}
+
+void CFirmwareDownloaderView::OnInitialUpdate()
+{
+    OnUpdate();
+}
+
+void CFirmwareDownloaderView::OnUpdate()
+{
+    WaitCursor wait;
+    RemoveAllRows();
+    if (CQuarnPrinters* printers = Printers()) {
+        QList<QTreeWidgetItem*> rows;
+        rows.reserve(printers->GetPrinterCount());
+        for (POSITION pos = printers->GetFirstPrinter(); pos != nullptr;) {
+            CQuarnPrinterData* pPrinter = printers->GetNextPrinter(pos);
+            QTreeWidgetItem* row = MakeRow(pPrinter);
+            m_mapProgress.emplace(pPrinter, Cell{row, nullptr});
+            rows.append(row);
+        }
+        // One insertion and one measurement for the whole list keep a rebuild of a
+        // thousand printers quick.
+        addTopLevelItems(rows);
+    }
+    FitColumns();
+    emit CommandStateChanged();
+}
+
+QTreeWidgetItem* CFirmwareDownloaderView::MakeRow(CQuarnPrinterData* pPrinter) const
+{
+    const CString file = pPrinter->DownloadFile();
+    auto* row = new QTreeWidgetItem(QStringList{Text(pPrinter->Name()), Text(pPrinter->Model()),
+                                                Text(pPrinter->PortDisplayName()),
+                                                file.empty() ? QString(DownloaderStrings::kNoneSelected) : Text(file),
+                                                QString()});
+    static const QIcon icon = PrinterRowIcon();
+    row->setIcon(colName, icon);
+    row->setData(colName, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(pPrinter)));
+    return row;
+}
+
+void CFirmwareDownloaderView::AddPrinterRow(CQuarnPrinterData* pPrinter)
+{
+    QTreeWidgetItem* row = MakeRow(pPrinter);
+    addTopLevelItem(row);
+    m_mapProgress[pPrinter] = Cell{row, nullptr};
+    FitColumns();
+}
+
+void CFirmwareDownloaderView::FitColumns()
+{
+    // The last column stretches over the rest of the width.
+    for (int column = colName; column < colStatus; ++column) resizeColumnToContents(column);
+}
+
+void CFirmwareDownloaderView::DestroyBar(Cell& cell)
+{
+    if (!cell.bar) return;
+    cell.bar->DestroyWindow();
+    removeItemWidget(cell.item, colStatus);
+    cell.bar = nullptr;
+}
+
+void CFirmwareDownloaderView::RemoveAllRows()
+{
+    ++m_nGeneration;
+    for (auto& [printer, cell] : m_mapProgress) DestroyBar(cell);
+    m_mapProgress.clear();
+    clear();
+}
+
+int CFirmwareDownloaderView::FindPrinterRow(CQuarnPrinterData* pPrinter) const
+{
+    auto it = m_mapProgress.find(pPrinter);
+    return it == m_mapProgress.end() ? -1 : indexOfTopLevelItem(it->second.item);
+}
+
+CQuarnPrinterData* CFirmwareDownloaderView::RowPrinter(int row) const
+{
+    QTreeWidgetItem* item = topLevelItem(row);
+    return item ? reinterpret_cast<CQuarnPrinterData*>(item->data(colName, Qt::UserRole).value<quintptr>()) : nullptr;
+}
+
+CTextProgressCtrl* CFirmwareDownloaderView::ProgressBar(CQuarnPrinterData* pPrinter) const
+{
+    auto it = m_mapProgress.find(pPrinter);
+    return it == m_mapProgress.end() ? nullptr : it->second.bar;
+}
+
+void CFirmwareDownloaderView::BeginProgress(CQuarnPrinterData* pPrinter, std::int64_t upper)
+{
+    auto it = m_mapProgress.find(pPrinter);
+    if (it == m_mapProgress.end() || it->second.bar) return;
+    auto* bar = new CTextProgressCtrl;
+    bar->SetTextFont(font());
+    bar->SetRange(0, upper);
+    // As an item widget the bar follows its row when the list scrolls or is resized.
+    setItemWidget(it->second.item, colStatus, bar);
+    bar->SetPos(0);
+    bar->SetShowText(true);
+    it->second.bar = bar;
+}
+
+void CFirmwareDownloaderView::UpdateProgress(CQuarnPrinterData* pPrinter, std::int64_t position)
+{
+    if (CTextProgressCtrl* bar = ProgressBar(pPrinter)) bar->SetPos(position);
+}
+
+void CFirmwareDownloaderView::EndProgress(CQuarnPrinterData* pPrinter, const QString& text)
+{
+    auto it = m_mapProgress.find(pPrinter);
+    if (it == m_mapProgress.end() || !it->second.bar) return;
+    DestroyBar(it->second);
+    it->second.item->setText(colStatus, text);
+}
+
+int CFirmwareDownloaderView::SelectedCount() const { return static_cast<int>(selectionModel()->selectedRows().size()); }
+
+std::vector<CQuarnPrinterData*> CFirmwareDownloaderView::SelectedPrinters() const
+{
+    std::vector<CQuarnPrinterData*> printers;
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        if (topLevelItem(row)->isSelected()) printers.push_back(RowPrinter(row));
+    }
+    return printers;
+}
+
+bool CFirmwareDownloaderView::HasDownloadFiles(bool selectedOnly, bool everyRow) const
+{
+    std::vector<CQuarnPrinterData*> rows;
+    if (selectedOnly) {
+        rows = SelectedPrinters();
+    } else {
+        for (int row = 0; row < topLevelItemCount(); ++row) rows.push_back(RowPrinter(row));
+    }
+    if (rows.empty()) return false;
+    for (CQuarnPrinterData* pPrinter : rows) {
+        if (!pPrinter) continue;
+        const bool hasFile = !pPrinter->DownloadFile().empty();
+        if (everyRow && !hasFile) return false;
+        if (!everyRow && hasFile) return true;
+    }
+    return everyRow;
+}
+
+void CFirmwareDownloaderView::BuildSelectedMap(CMapStringToOb& map) const
+{
+    for (CQuarnPrinterData* pPrinter : SelectedPrinters()) map[pPrinter->Name()] = pPrinter;
+}
+
+std::unique_ptr<QMenu> CFirmwareDownloaderView::CreateContextMenu(const QPoint& viewportPoint)
+{
+    QTreeWidgetItem* hit = itemAt(viewportPoint);
+    const bool onItem = hit != nullptr && viewport()->rect().contains(viewportPoint);
+    if (onItem && selectedItems().isEmpty()) {
+        // The hit row becomes the current row, without being selected.
+        selectionModel()->setCurrentIndex(indexFromItem(hit), QItemSelectionModel::NoUpdate);
+    }
+    auto menu = std::make_unique<QMenu>(this);
+    menu->setObjectName(onItem ? QStringLiteral("ContextOnItem") : QStringLiteral("ContextBackground"));
+    const std::span<const ContextItem> items = onItem ? std::span<const ContextItem>(kOnItemMenu)
+                                                      : std::span<const ContextItem>(kBackgroundMenu);
+    for (const ContextItem& item : items) {
+        if (item.id == ID_SEPARATOR) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromLatin1(item.text));
+        action->setData(item.id);
+        action->setEnabled(m_pRouter && m_pRouter->IsCommandEnabled(item.id));
+        const int id = item.id;
+        connect(action, &QAction::triggered, this, [this, id] {
+            if (m_pRouter) m_pRouter->OnCommand(id);
+        });
+        if (item.id == ID_PRINTER_MODIFY) menu->setDefaultAction(action);
+    }
+    return menu;
+}
+
+void CFirmwareDownloaderView::contextMenuEvent(QContextMenuEvent* event)
+{
+    const bool fromKeyboard = event->reason() == QContextMenuEvent::Keyboard;
+    const QPoint viewportPoint = fromKeyboard ? QPoint(-1, -1) : viewport()->mapFromGlobal(event->globalPos());
+    std::unique_ptr<QMenu> menu = CreateContextMenu(viewportPoint);
+    menu->exec(fromKeyboard ? viewport()->mapToGlobal(QPoint(0, 0)) : event->globalPos());
+}
+
+void CFirmwareDownloaderView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeWidget::mouseDoubleClickEvent(event);
+    // No enable rule: a printer may be looked at also while downloads run.
+    if (itemAt(event->position().toPoint())) OnPrinterModify();
+}
+
+void CFirmwareDownloaderView::OnPrinterModify()
+{
+    const std::vector<CQuarnPrinterData*> selected = SelectedPrinters();
+    if (selected.empty()) return;
+    try {
+        Printers()->ModifyPrinter(selected.front(), cfNone);
+    } catch (CQuarnPrinterException* e) {
+        Report(e);
+    }
+    m_pDocument->UpdateAllViews();
+}
+
+void CFirmwareDownloaderView::OnPrinterDelete()
+{
+    try {
+        for (CQuarnPrinterData* pPrinter : SelectedPrinters()) Printers()->DeletePrinter(pPrinter);
+    } catch (CQuarnPrinterException* e) {
+        Report(e);
+    }
+    m_pDocument->UpdateAllViews();
+}
+
+void CFirmwareDownloaderView::OnFirmwareSelect()
+{
+    CFileDialog dialog(true, QStringLiteral("prg"), QLatin1String(DownloaderStrings::kFirmwareFilter), window());
+    const QString path = dialog.DoModal();
+    if (path.isEmpty()) return;
+    WaitCursor wait;
+    try {
+        const CString file = path.toLocal8Bit().toStdString();
+        for (CQuarnPrinterData* pPrinter : SelectedPrinters()) Printers()->SetDownloadFile(pPrinter, file);
+    } catch (CQuarnPrinterException* e) {
+        Report(e);
+    }
+    m_pDocument->UpdateAllViews();
+}
+
+void CFirmwareDownloaderView::OnFirmwareClear()
+{
+    try {
+        for (CQuarnPrinterData* pPrinter : SelectedPrinters()) Printers()->SetDownloadFile(pPrinter, CString());
+    } catch (CQuarnPrinterException* e) {
+        Report(e);
+    }
+    m_pDocument->UpdateAllViews();
+}
+
+void CFirmwareDownloaderView::OnDownloadAll()
+{
+    try {
+        Printers()->DownloadToPrinters(nullptr);
+    } catch (CQuarnPrinterException* e) {
+        Report(e);
+    }
+}
+
+void CFirmwareDownloaderView::OnDownloadSelected()
+{
+    if (SelectedCount() == 0) return;
+    CMapStringToOb map;
+    BuildSelectedMap(map);
+    try {
+        Printers()->DownloadToPrinters(&map);
+    } catch (CQuarnPrinterException* e) {
+        Report(e);
+    }
+}
+
+void CFirmwareDownloaderView::OnDownloadCancel() { Printers()->CancelDownload(); }
+
+void CFirmwareDownloaderView::OnTestPageQPL()
+{
+    if (SelectedCount() == 0) return;
+    CMapStringToOb map;
+    BuildSelectedMap(map);
+    try {
+        Printers()->PrintTestPageQPL(map);
+    } catch (CQuarnPrinterException* e) {
+        Report(e, kTestPageFallbackId);
+    }
+}
+
+void CFirmwareDownloaderView::OnTestPageKPL()
+{
+    if (SelectedCount() == 0) return;
+    CMapStringToOb map;
+    BuildSelectedMap(map);
+    try {
+        Printers()->PrintTestPageKPL(map);
+    } catch (CQuarnPrinterException* e) {
+        Report(e, kTestPageFallbackId);
+    }
+}
+
+void CFirmwareDownloaderView::OnEditSelectAll()
+{
+    for (int row = 0; row < topLevelItemCount(); ++row) topLevelItem(row)->setSelected(true);
+}

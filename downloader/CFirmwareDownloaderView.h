@@ -1,0 +1,101 @@
+// The printer list: one row per printer with its name, model, port, file and, while it
+// downloads, a progress bar; the selection the printer commands act on; and the window
+// the printers' download threads report to.
+#pragma once
+
+#include <QTreeWidget>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "CQuarnPrinters.h"
+#include "CWnd.h"
+
+class CFirmwareDownloaderDoc;
+class CTextProgressCtrl;
+class ICommandRouter;
+class QMenu;
+
+class CFirmwareDownloaderView : public QTreeWidget, public CWnd {
+    Q_OBJECT
+public:
+    enum EColumn { colName, colModel, colPort, colFile, colStatus, colCount };
+
+    explicit CFirmwareDownloaderView(CFirmwareDownloaderDoc* pDocument, QWidget* parent = nullptr);
+    ~CFirmwareDownloaderView() override;
+
+    void SetCommandRouter(ICommandRouter* pRouter) { m_pRouter = pRouter; }
+
+    // Called by the printers' threads; the message is handled later on the GUI thread.
+    void PostMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
+
+    void OnInitialUpdate();
+    // Rebuilds every row from the document's printer list.
+    void OnUpdate();
+    void AddPrinterRow(CQuarnPrinterData* pPrinter);
+    void RemoveAllRows();
+    int FindPrinterRow(CQuarnPrinterData* pPrinter) const;
+    void BeginProgress(CQuarnPrinterData* pPrinter, std::int64_t upper);
+    void UpdateProgress(CQuarnPrinterData* pPrinter, std::int64_t position);
+    void EndProgress(CQuarnPrinterData* pPrinter, const QString& text);
+    bool HasDownloadFiles(bool selectedOnly, bool everyRow) const;
+    void BuildSelectedMap(CMapStringToOb& map) const;
+
+    int ActiveDownloads() const { return m_nActiveDownloads; }
+    int SelectedCount() const;
+    int RowCount() const { return topLevelItemCount(); }
+    // The row's bar while its download runs, else null.
+    CTextProgressCtrl* ProgressBar(CQuarnPrinterData* pPrinter) const;
+    // The printer of a row.
+    CQuarnPrinterData* RowPrinter(int row) const;
+
+    // The menu for a right click at a point of the list's viewport.
+    std::unique_ptr<QMenu> CreateContextMenu(const QPoint& viewportPoint);
+
+    // Commands on the selected rows.
+    void OnPrinterModify();
+    void OnPrinterDelete();
+    void OnFirmwareSelect();
+    void OnFirmwareClear();
+    void OnDownloadAll();
+    void OnDownloadSelected();
+    void OnDownloadCancel();
+    void OnTestPageQPL();
+    void OnTestPageKPL();
+    void OnEditSelectAll();
+
+signals:
+    // The selection, the rows or the count of running downloads changed.
+    void CommandStateChanged();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    struct Cell {
+        QTreeWidgetItem* item;
+        CTextProgressCtrl* bar;  // only between a download's begin and end
+    };
+
+    // A message from a printer thread; generation is the rebuild it was posted during.
+    void OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam, unsigned generation);
+    void OnDownloadBegin(CQuarnPrinterData* pPrinter, std::int64_t length, bool current);
+    void OnDownloadProgress(CQuarnPrinterData* pPrinter, std::int64_t position, bool current);
+    void OnDownloadEnd(CQuarnPrinterData* pPrinter, bool current);
+    std::vector<CQuarnPrinterData*> SelectedPrinters() const;
+    QTreeWidgetItem* MakeRow(CQuarnPrinterData* pPrinter) const;
+    void FitColumns();
+    void DestroyBar(Cell& cell);
+    CQuarnPrinters* Printers() const;
+
+    CFirmwareDownloaderDoc* m_pDocument;
+    ICommandRouter* m_pRouter = nullptr;
+    int m_nActiveDownloads = 0;
+    std::unordered_map<CQuarnPrinterData*, Cell> m_mapProgress;
+    // Raised at every rebuild: a message posted before it names a record that may be gone,
+    // and is used only to keep the count of running downloads.
+    std::atomic<unsigned> m_nGeneration{0};
+};
