@@ -128,6 +128,9 @@ TEST_F(CollectionDownload, FivePrintersUnderACeilingOfTwoStartInRequestOrder)
         EXPECT_LE(std::abs(requested - static_cast<int>(place)), 1) << begun[place] << " began in place " << place;
     }
     ASSERT_EQ(records.size(), 5u);
+    // A download keeps its place until the printer has taken its last byte, so the
+    // printers never see more connections at once than the ceiling allows.
+    EXPECT_LE(SimProcess::MaxSimultaneous(records), 2);
     for (int i = 1; i <= 5; ++i) {
         const auto connections = Of(records, "p" + std::to_string(i));
         ASSERT_EQ(connections.size(), 1u) << i;
