@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CQuarnPrinters.h"
+#include "CSerialPort.h"
 #include "RecordingWnd.h"
 #include "ScopedEnvironment.h"
 #include "ScratchFile.h"
@@ -124,6 +125,37 @@ TEST_F(WiredSerialDownload, XoffHoldsTheDownloadAndXonLetsItFinishWithEveryByte)
     // after the printer let the line go: the download waited for the Xon.
     EXPECT_LT(session.flowControl[0].afterBytes, length / 2);
     EXPECT_GE(session.closeMonotonicMs, session.flowControl[1].monotonicMs);
+}
+
+TEST_F(WiredSerialDownload, HoldLongerThanTheWriteLimitGoesOnWhereTheLineStoppedWithoutLosingOrDoublingAByte)
+{
+    const std::string link = (m_folder.Path() / "stubborn").string();
+    const std::size_t length = 4 * 1024 * 1024 + 999;
+    SimProcess sim({"--serial", "stubborn@" + link + ",xoff-after=8192,xon-after-ms=1500"});
+    sim.Start();
+    const ScratchFile file(ScratchFile::Pattern(length));
+    SerialPrinterDocument document;
+    document.Add("stubborn", SerialPrinterDocument::PortNameOf(sim.DeviceOf("stubborn")), {57600, 8, 0, 0, 1},
+                 file.Path());
+    CQuarnPrinterData* printer = document.LoadInto(m_printers, &m_window).at("stubborn");
+    // A write limit well inside the hold, so that chunks go out in part and the rest of
+    // each is read from the file again.
+    auto* port = dynamic_cast<CSerialPort*>(printer->m_pPort);
+    ASSERT_NE(port, nullptr);
+    port->SetTimeLimits(200ms, 100ms);
+
+    m_printers.DownloadToPrinters(nullptr);
+    ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_END, 1, 60s));
+    const auto sessions = sim.WaitForSerialSessions(1);
+    ASSERT_EQ(sim.Stop(), 0);
+
+    EXPECT_EQ(m_window.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{1});
+    EXPECT_TRUE(m_ui.Texts().empty());
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0].bytes, length);
+    EXPECT_EQ(sessions[0].sha256, Sha256::Of(ScratchFile::Pattern(length)));
+    ASSERT_EQ(sessions[0].flowControl.size(), 2u);
+    EXPECT_LT(sessions[0].flowControl[0].afterBytes, length / 2);
 }
 
 }  // namespace
