@@ -1,5 +1,6 @@
 // Downloads through the printer list to simulated serial printers on pseudo-terminals: every
-// byte at each line setting, and a printer that holds the line with Xoff and lets it go with Xon.
+// byte at each line setting, and every byte once from a printer that holds the line with Xoff
+// and lets it go with Xon, also when the hold outlasts the port's write limit.
 #include <gtest/gtest.h>
 
 #include <chrono>
