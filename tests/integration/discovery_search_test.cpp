@@ -184,7 +184,8 @@ TEST_F(DiscoverySearch, AnAnswerFromThisComputerIsDropped)
     std::thread echo([&searching] {
         std::string answer(432, '\0');
         answer.replace(0, 3, "\x3A\x2C\x2E");
-        answer.replace(72, 4, "\x0A\xE7\x00\x09", 4);  // 10.231.0.9
+        // The address of a real printer, which a stray answer taken for its own would rename.
+        answer.replace(72, 4, "\x0A\xE7\x00\x02", 4);
         answer.replace(84, 4, "echo");
         const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         sockaddr_in self{};

@@ -12,7 +12,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 bool EnterOwnNetworkNamespace()
 {
@@ -62,6 +65,20 @@ ino_t NamespaceIdentity(const std::string& path)
     return stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
 }
 
+// Deletes the namespaces of earlier test processes that ended without cleaning up (killed or
+// crashed), recognised by the process id in their names.
+void DeleteAbandonedNamespaces()
+{
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(kNamedFolder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind("quarn-", 0) != 0) continue;
+        const auto dash = name.find('-', std::strlen("quarn-"));
+        const pid_t owner = static_cast<pid_t>(std::atoi(name.c_str() + (dash == std::string::npos ? 0 : dash + 1)));
+        if (owner > 0 && kill(owner, 0) == -1 && errno == ESRCH) Run({"ip", "netns", "delete", name});
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<NetworkNamespace> NetworkNamespace::Create(const std::string& role, std::string& whyNot)
@@ -74,6 +91,7 @@ std::unique_ptr<NetworkNamespace> NetworkNamespace::Create(const std::string& ro
         whyNot = "the ip command (iproute2) is not installed";
         return nullptr;
     }
+    DeleteAbandonedNamespaces();
     static std::atomic<int> counter{0};
     const std::string name = "quarn-" + role + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
     if (Run({"ip", "netns", "add", name}) != 0) {

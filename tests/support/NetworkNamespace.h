@@ -14,8 +14,9 @@ bool EnterOwnNetworkNamespace();
 class NetworkNamespace {
 public:
     // A new named namespace with its loopback up, or null with the reason in whyNot (not
-    // root, no ip command, no namespaces in this kernel). role goes into the name, which also
-    // carries this process's id so that tests running side by side never share one.
+    // root, no ip command, no namespaces in this kernel). role (a word without '-') goes into
+    // the name, which also carries this process's id so that tests running side by side never
+    // share one, and so that one left behind by a killed test is deleted by the next.
     static std::unique_ptr<NetworkNamespace> Create(const std::string& role, std::string& whyNot);
     // Deletes the namespace; its links go with it once no process or socket uses it.
     ~NetworkNamespace();
