@@ -35,12 +35,6 @@ int ShowOrStoreCeiling(const std::optional<int>& value)
     return kExitOk;
 }
 
-// Stores the action when the command is the one parsed.
-void OnParsed(CLI::App* command, CommandAction& chosen, CommandAction action)
-{
-    command->callback([&chosen, action = std::move(action)] { chosen = action; });
-}
-
 void AddAddCommand(CLI::App& app, CommandAction& chosen)
 {
     struct Options {

@@ -26,11 +26,6 @@ struct Options {
     bool noNetwork = false;
 };
 
-void OnParsed(CLI::App* command, CommandAction& chosen, CommandAction action)
-{
-    command->callback([&chosen, action = std::move(action)] { chosen = action; });
-}
-
 EDisplayUnits UnitsOf(const Options& o) { return o.metric ? duMetric : duInches; }
 
 void AddPrintoutCommand(CLI::App& app, CommandAction& chosen, ConsoleUserInterface& ui,
@@ -115,9 +110,10 @@ void AddPrinterCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterfa
                        Printout::HeadHistory);
 
     CLI::App* detect = app.add_subcommand(
-        "detect", "Add the printers found on USB and, with a 10 s network search (Ctrl-C cancels it), on the "
-                  "network to FILE (created when missing). Prints one line per change: added, name and port; or "
-                  "renamed, old and new name. A printer already in FILE is recognised by its port.");
+        "detect", "Add the printers found on USB and, with a 10 s network search, on the network to FILE "
+                  "(created when missing). Prints one line per change: added, name and port; or renamed, old and "
+                  "new name. A printer already in FILE is recognised by its port. Ctrl-C cancels the search: no "
+                  "network printer is added, the USB printers found are kept.");
     detect->add_option("FILE", o->file, "Printer-settings document")->required();
     CLI::Option* noUsb = detect->add_flag("--no-usb", o->noUsb, "Do not look for USB printers");
     detect->add_flag("--no-network", o->noNetwork, "Do not search the network")->excludes(noUsb);

@@ -5,17 +5,12 @@
 #include <nlohmann/json.hpp>
 
 #include "CQuarnPrinters.h"
-#include "ScopedEnvironment.h"
-#include "TemporaryFolder.h"
-#include "quarnctl_runner.h"
+#include "quarnctl_fixture.h"
 
 namespace {
 
-class QuarnctlContract : public ::testing::Test {
+class QuarnctlContract : public QuarnctlTest {
 protected:
-    QuarnctlResult Run(const std::vector<std::string>& arguments) { return m_runner.Run(arguments); }
-    std::string Doc() const { return (m_folder.Path() / "printers.qps").string(); }
-    std::string Bytes() const { return QuarnctlRunner::Slurp(Doc()); }
     void Write(const std::string& bytes) const { std::ofstream(Doc(), std::ios::binary) << bytes; }
 
     // Adds printers named name at 127.0.0.n, without calibration.
@@ -26,12 +21,6 @@ protected:
             ASSERT_EQ(result.exitStatus, 0) << result.err;
         }
     }
-
-    TemporaryFolder m_folder;
-    ScopedEnvironment m_tmp{"TMPDIR", m_folder.MakeFolder("tmp").string()};
-    QuarnctlRunner m_runner{{{"XDG_CONFIG_HOME", (m_folder.Path() / "user").string()},
-                             {"XDG_CONFIG_DIRS", (m_folder.Path() / "machine").string()},
-                             {"TMPDIR", (m_folder.Path() / "tmp").string()}}};
 };
 
 const std::string kOnePrinterDocument = std::string("\x01\x00\x00\x00", 4) + "\x09" "Printer#1" + std::string(2, '\0') +

@@ -1,8 +1,11 @@
 // quarnctl detect: printers found on USB (the access library's device folder, prepared by the
 // test) merged into a document, what the command reports, and a second detection that finds
 // nothing new. Network searches run only inside a network of the test's own.
+#include <csignal>
+#include <cstdlib>
 #include <sys/stat.h>
 
+#include "NetworkNamespace.h"
 #include "quarnctl_fixture.h"
 
 namespace {
@@ -57,4 +60,22 @@ TEST_F(QuarnctlDetect, ADamagedDocumentIsLeftAloneAndNothingIsSearched)
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(Bytes(), "\x02");
     EXPECT_EQ(Run({"detect", Doc(), "--no-network", "--no-usb"}).exitStatus, 2) << "nothing to search";
+}
+
+TEST_F(QuarnctlDetect, CtrlCCancelsTheNetworkSearchAndKeepsTheUsbFinds)
+{
+    // The search broadcasts: only ever inside a network of the test's own.
+    if (!EnterOwnNetworkNamespace()) GTEST_SKIP() << "no network namespace of our own can be made here";
+    // Without a route a broadcast cannot be sent, and the search would end at once.
+    if (std::system("ip -4 route add default dev lo") != 0) GTEST_SKIP() << "no route for the search's broadcast";
+    const std::string lp0 = MakeUsbPrinter("lp0");
+
+    const pid_t pid = m_runner.Start({"detect", Doc()});
+    ASSERT_TRUE(m_runner.WaitForError("Ctrl-C cancels")) << "the search never showed its wait";
+    kill(pid, SIGINT);
+    const auto result = m_runner.Wait(pid);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.err.find("Search cancelled"), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "added\tPrinter#1\t" + lp0 + "\n");
+    EXPECT_EQ(Run({"list", Doc()}).out, "Printer#1\t\tUSB\tNone Selected\n");
 }
