@@ -14,6 +14,7 @@
 #include "CQuarnPrinter.h"
 #include "CSerialPort.h"
 #include "CUSBPort.h"
+#include "FakePort.h"
 #include "ModalScript.h"
 #include "ScriptedUserInterface.h"
 
@@ -154,6 +155,18 @@ private slots:
         Choose(o.type, "Parallel");
         QVERIFY(o.parallel->isVisible() && !o.portSettings->isVisible());
         QCOMPARE(o.parallel->currentIndex(), -1);
+    }
+
+    void aPortOfAKindTheDialogCannotEditBecomesSerial()
+    {
+        CQuarnPrinter copy;
+        copy.m_pPort = new FakePort;
+        auto o = Open(copy, {{"ttyS3"}, {}});
+        QCOMPARE(o.type->currentText(), QString("Serial"));
+        QTest::mouseClick(o.ok, Qt::LeftButton);
+        QCOMPARE(o.dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(copy.m_pPort->GetRuntimeClass(), RUNTIME_CLASS(CSerialPort));
+        QCOMPARE(copy.Port(), CString("ttyS3"));
     }
 
     void aStoredPortFindsTheFirstListedPortItBegins()

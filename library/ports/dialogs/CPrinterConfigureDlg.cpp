@@ -150,23 +150,25 @@ void CPrinterConfigureDlg::LoadFromPrinter()
 {
     CPortBase* port = m_printer.m_pPort;
     int tcpPort = 0;
-    if (!port) {
-        SelectKind(pkSerial);
-        m_printer.m_pPort = new CSerialPort;
-        SelectFirst(m_pSerialPorts);
-    } else if (port->IsKindOf(RUNTIME_CLASS(CSerialPort))) {
+    if (port && port->IsKindOf(RUNTIME_CLASS(CSerialPort))) {
         SelectKind(pkSerial);
         SelectByPrefix(m_pSerialPorts, port->DisplayName());
-    } else if (port->IsKindOf(RUNTIME_CLASS(CParallelPort))) {
+    } else if (port && port->IsKindOf(RUNTIME_CLASS(CParallelPort))) {
         SelectKind(pkParallel);
         SelectByPrefix(m_pParallelPorts, port->DisplayName());
-    } else if (port->IsKindOf(RUNTIME_CLASS(CUSBPort))) {
+    } else if (port && port->IsKindOf(RUNTIME_CLASS(CUSBPort))) {
         m_pType->AddSorted(ToQString(LoadStringResource(IDS_KIND_USB)), pkUSB);
         SelectKind(pkUSB);
-    } else if (port->IsKindOf(RUNTIME_CLASS(CNetworkPort))) {
+    } else if (port && port->IsKindOf(RUNTIME_CLASS(CNetworkPort))) {
         SelectKind(pkNetwork);
         ShowNetworkAddress();
         tcpPort = static_cast<CNetworkPort*>(port)->m_nTcpPort;
+    } else {
+        // No port, or one of a kind this dialog cannot edit: a new printer's serial port.
+        SelectKind(pkSerial);
+        delete m_printer.m_pPort;
+        m_printer.m_pPort = new CSerialPort;
+        SelectFirst(m_pSerialPorts);
     }
     m_pTcpPort->setText(QString::number(tcpPort));
 
@@ -263,6 +265,7 @@ void CPrinterConfigureDlg::accept()
     if (kind == pkNetwork && !ReadTcpPort(&tcpPort)) return;
 
     bool portChosen = true;
+    // Always of the selected kind: made so at the start and replaced with every change of kind.
     CPortBase* port = m_printer.m_pPort;
     if (kind == pkSerial || kind == pkParallel) {
         const QComboBox* list = kind == pkSerial ? m_pSerialPorts : m_pParallelPorts;
