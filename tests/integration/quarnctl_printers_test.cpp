@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "CQuarnPrinters.h"
+#include "PseudoTerminal.h"
 #include "quarnctl_fixture.h"
 
 namespace {
@@ -211,6 +212,22 @@ TEST_F(QuarnctlPrinters, ResetHeadOdometerNeedsAConfirmation)
     EXPECT_EQ(confirmed.exitStatus, 0) << confirmed.err;
     EXPECT_EQ(confirmed.err, "");
     EXPECT_EQ(SerialBytes(*m_sim, 6), "\noLr\r\n") << "the refused reset sent nothing";
+}
+
+TEST_F(QuarnctlPrinters, ResetHeadOdometerAsksAnOperatorAtATerminal)
+{
+    StartSerial({{"Line", ""}});
+    const std::string question = "Are you sure you want to Reset the Head Odometer?\n(y/N) ";
+    for (const std::string& reply : {"n\n", "y\n"}) {
+        PseudoTerminal console;
+        m_runner.UseTerminal(console.DevicePath());
+        const pid_t pid = m_runner.Start({"reset-head-odometer", Doc(), "Line"});
+        EXPECT_EQ(console.Received(question.size()), question);
+        console.Send(reply);
+        const auto result = m_runner.Wait(pid);
+        EXPECT_EQ(result.exitStatus, reply == "y\n" ? 0 : 1) << console.Received(1, std::chrono::milliseconds(200));
+    }
+    EXPECT_EQ(SerialBytes(*m_sim, 6), "\noLr\r\n") << "only the confirmed reset was sent";
 }
 
 TEST_F(QuarnctlPrinters, TestPagesGoToEveryReachablePrinterWithoutClaimsOrMessages)

@@ -34,6 +34,9 @@ public:
 
     // Limits the size of files the program may write (a full disk, without needing one).
     void LimitFileSize(rlim_t bytes) { m_fileSizeLimit = bytes; }
+    // Gives the program a terminal (a pseudo-terminal's device) for stdin and stderr, as an
+    // operator at a console has; stdout stays collected.
+    void UseTerminal(std::string device) { m_terminal = std::move(device); }
 
     // Starts quarnctl; Wait collects it. Everything is prepared before fork, so the child
     // only calls what is safe between fork and exec.
@@ -62,10 +65,17 @@ public:
         int out[2], err[2];
         if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return -1;
         const rlim_t limit = m_fileSizeLimit;
+        const char* terminal = m_terminal.empty() ? nullptr : m_terminal.c_str();
         const pid_t pid = fork();
         if (pid == 0) {
             dup2(out[1], STDOUT_FILENO);
             dup2(err[1], STDERR_FILENO);
+            if (terminal) {
+                const int fd = open(terminal, O_RDWR | O_NOCTTY);
+                if (fd == -1) _exit(127);
+                dup2(fd, STDIN_FILENO);
+                dup2(fd, STDERR_FILENO);
+            }
             if (limit != RLIM_INFINITY) {
                 const rlimit size = {limit, limit};
                 setrlimit(RLIMIT_FSIZE, &size);
@@ -139,4 +149,5 @@ private:
     std::thread m_err;
     std::map<std::string, std::string> m_environment;
     rlim_t m_fileSizeLimit = RLIM_INFINITY;
+    std::string m_terminal;
 };
