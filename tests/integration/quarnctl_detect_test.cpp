@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
+#include "DiscoveryNetwork.h"
 #include "NetworkNamespace.h"
 #include "quarnctl_fixture.h"
 
@@ -78,4 +79,28 @@ TEST_F(QuarnctlDetect, CtrlCCancelsTheNetworkSearchAndKeepsTheUsbFinds)
     EXPECT_NE(result.err.find("Search cancelled"), std::string::npos) << result.err;
     EXPECT_EQ(result.out, "added\tPrinter#1\t" + lp0 + "\n");
     EXPECT_EQ(Run({"list", Doc()}).out, "Printer#1\t\tUSB\tNone Selected\n");
+}
+
+TEST_F(QuarnctlDetect, NetworkPrintersAreAddedOrRenamedAsTheyAnswer)
+{
+    const DiscoveryNetwork network;
+    if (!network.Ready()) GTEST_SKIP() << "no network of the test's own: " << network.WhyNot();
+    const std::string office = DiscoveryNetwork::PrinterAddress(1);
+    const std::string lab = DiscoveryNetwork::PrinterAddress(2);
+    ASSERT_EQ(Run({"add", Doc(), "--network", lab, "--name", "Old"}).exitStatus, 0);
+    SimProcess sim({"--discovery-broadcast", "255.255.255.255", "--network", "Office@" + office + ":9100,discovery",
+                    "--network", "Lab@" + lab + ":9100,discovery"});
+    ASSERT_TRUE(network.StartPrinters(sim));
+
+    pid_t pid = -1;
+    {
+        // quarnctl, and so its search, runs on the program's side of the test's network.
+        const NetworkNamespace::ThreadVisit visit(network.Program());
+        ASSERT_TRUE(visit.Entered());
+        pid = m_runner.Start({"detect", Doc(), "--no-usb"});
+    }
+    const auto result = m_runner.Wait(pid);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "renamed\tOld\tLab\nadded\tOffice\t" + office + "\n");
+    EXPECT_EQ(Run({"list", Doc()}).out, "Lab\t\t" + lab + "\tNone Selected\nOffice\t\t" + office + "\tNone Selected\n");
 }
