@@ -61,7 +61,7 @@ int ConsoleUserInterface::Ask(unsigned style)
     std::fflush(stderr);
     std::string reply;
     std::getline(std::cin, reply);
-    const bool yes = reply == "y" || reply == "Y" || reply == "yes" || reply == "Yes" || reply == "YES";
+    const bool yes = EqualsNoCase(reply, "y") || EqualsNoCase(reply, "yes");
     m_lastAnswer = yes ? Answer::Yes : Answer::No;
     return yes ? Affirmative(style) : Negative(style);
 }
