@@ -1,18 +1,26 @@
 #include "CTextProgressCtrl.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPalette>
 
-CTextProgressCtrl::CTextProgressCtrl(QWidget* parent)
-    : QWidget(parent),
-      m_colFore(palette().color(QPalette::Highlight)),
-      m_colBk(palette().color(QPalette::Base)),
-      m_colTextFore(palette().color(QPalette::Highlight)),
-      m_colTextBk(palette().color(QPalette::Base)),
-      m_font(font())
+CTextProgressCtrl::CTextProgressCtrl(QWidget* parent) : QWidget(parent), m_font(font())
 {
+    TakePaletteColours();
     // Every pixel is painted by the control itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CTextProgressCtrl::TakePaletteColours()
+{
+    m_colFore = m_colTextFore = palette().color(QPalette::Highlight);
+    m_colBk = m_colTextBk = palette().color(QPalette::Base);
+}
+
+void CTextProgressCtrl::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::PaletteChange) TakePaletteColours();
+    QWidget::changeEvent(event);
 }
 
 void CTextProgressCtrl::SetTextFont(const QFont& font) { m_font = font; }

@@ -34,8 +34,11 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // The two colours come from the palette: the selection colour fills, the window's empties.
+    void TakePaletteColours();
     bool HasRange() const { return m_nMin < m_nMax; }
     double Fraction() const;
 

@@ -4,11 +4,15 @@
 #include <QStringList>
 
 #include "CFirmwareDownloaderApp.h"
+#include "CQtUserInterface.h"
 #include "CSettingsApplication.h"
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    // The library's message boxes and dialogs appear on this program's GUI thread.
+    CQtUserInterface userInterface;
+    AfxSetUserInterface(&userInterface);
     const QStringList arguments = QApplication::arguments();
     int status = 0;
     {
@@ -19,5 +23,6 @@ int main(int argc, char* argv[])
         }
     }
     CSettingsApplication::Release();
+    AfxSetUserInterface(nullptr);
     return status;
 }

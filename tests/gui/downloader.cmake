@@ -1,0 +1,17 @@
+# Qt Test programs over the downloader's real windows (offscreen), and its screenshots on
+# a real X server. Included from this folder's CMakeLists.txt.
+if(TARGET QuarnDownloaderCore)
+  add_library(QuarnDownloaderTestSupport STATIC downloader_fixture.cpp)
+  target_link_libraries(QuarnDownloaderTestSupport PUBLIC QuarnDownloaderCore QuarnGuiTestSupport)
+
+  foreach(name window progress settings)
+    add_executable(gui_downloader_${name} downloader_${name}.cpp $<TARGET_OBJECTS:QuarnVersionRecord>)
+    target_link_libraries(gui_downloader_${name} PRIVATE QuarnDownloaderTestSupport)
+    target_compile_definitions(gui_downloader_${name} PRIVATE
+        QUARN_DOWNLOADER_PATH="$<TARGET_FILE:QuarnDownloader>")
+    add_dependencies(gui_downloader_${name} QuarnDownloader)
+    add_test(NAME gui_downloader_${name} COMMAND gui_downloader_${name})
+    set_tests_properties(gui_downloader_${name} PROPERTIES
+        LABELS gui TIMEOUT 180 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endforeach()
+endif()

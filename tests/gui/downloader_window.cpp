@@ -1,0 +1,427 @@
+// The downloader's main window driven as an operator drives it: enable rules, the document
+// cycle with its save questions, the commands on selected rows, context menus, and
+// downloads to simulated printers with their bars.
+#include <QAction>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+#include <fstream>
+
+#include "CFirmwareDownloaderDoc.h"
+#include "CFirmwareDownloaderView.h"
+#include "CInstanceLock.h"
+#include "CMainFrame.h"
+#include "CTextProgressCtrl.h"
+#include "CommandTable.h"
+#include "DownloaderStrings.h"
+#include "ModalScript.h"
+#include "SimProcess.h"
+#include "downloader_fixture.h"
+#include "messages.h"
+
+namespace {
+
+// Answers the next file dialog with path (Cancel when path is empty).
+ModalScript::Step ChooseFile(const std::filesystem::path& path)
+{
+    return [path](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        if (path.empty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->selectFile(QString::fromStdString(path.string()));
+        static_cast<QDialog*>(dialog)->accept();
+    };
+}
+
+std::string ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+QString Cell(CFirmwareDownloaderView& view, int row, int column) { return view.topLevelItem(row)->text(column); }
+
+const std::vector<NetworkPrinterRow> kThreePrinters = {
+    {"Printer#1", "10.0.0.1", 9100, "", "Model A"},
+    {"Printer#2", "10.0.0.2", 9100, "/firmware/two.prg", "Model B"},
+    {"Printer#3", "10.0.0.3", 9100, "", "Model C"},
+};
+
+}  // namespace
+
+class DownloaderWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void emptyListEnablesOnlyListWideCommands()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start());
+        for (int id : {ID_FILE_SAVE, ID_DOWNLOAD_ALL, ID_DOWNLOAD_SELECTED, ID_DOWNLOAD_CANCEL, ID_EDIT_SELECT_ALL,
+                       ID_PRINTER_MODIFY, ID_PRINTER_DELETE, ID_FIRMWARE_SELECT, ID_TEST_PAGE_QPL})
+            QVERIFY2(!fixture.Enabled(id), qPrintable(QString::number(id)));
+        for (int id : {ID_FILE_SAVE_AS, ID_PRINTER_ADD, ID_PRINTER_AUTODETECT, ID_TOOLS_OPTIONS, ID_FILE_OPEN,
+                       ID_HELP_CONTENTS, ID_APP_ABOUT})
+            QVERIFY2(fixture.Enabled(id), qPrintable(QString::number(id)));
+        QCOMPARE(fixture.Frame().windowTitle(), QStringLiteral("Untitled - QuarnDownloader"));
+        QCOMPARE(fixture.View().headerItem()->text(4), QStringLiteral("Download Status"));
+    }
+
+    void saveAsWritesADocumentWithNoPrinters()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start());
+        const auto path = fixture.Folder().Path() / "empty.qps";
+        ModalScript script;
+        script.Then(ChooseFile(path));
+        fixture.Action(ID_FILE_SAVE_AS).trigger();
+        QVERIFY(script.Done());
+        QCOMPARE(ReadBytes(path), std::string(4, '\0'));
+        QCOMPARE(fixture.Frame().windowTitle(), QStringLiteral("empty.qps - QuarnDownloader"));
+        // Ctrl+S stays off while the list is empty, even with a name to save under.
+        QVERIFY(!fixture.Enabled(ID_FILE_SAVE));
+    }
+
+    void rowsShowEveryColumnAndNoneSelected()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        CFirmwareDownloaderView& view = fixture.View();
+        QCOMPARE(view.RowCount(), 3);
+        QCOMPARE(Cell(view, 0, 0), QStringLiteral("Printer#1"));
+        QCOMPARE(Cell(view, 0, 1), QStringLiteral("Model A"));
+        QCOMPARE(Cell(view, 0, 2), QStringLiteral("10.0.0.1"));
+        QCOMPARE(Cell(view, 0, 3), QStringLiteral("None Selected"));
+        QCOMPARE(Cell(view, 1, 3), QStringLiteral("/firmware/two.prg"));
+        QCOMPARE(Cell(view, 1, 4), QString());
+        QCOMPARE(fixture.Frame().windowTitle(), QStringLiteral("three.qps - QuarnDownloader"));
+        // Opening does not change the document, so closing asks nothing.
+        fixture.Frame().close();
+        QVERIFY(fixture.Ui().Texts().empty());
+    }
+
+    void enableRulesFollowSelectionAndFiles()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        QVERIFY(fixture.Enabled(ID_FILE_SAVE));
+        QVERIFY(fixture.Enabled(ID_DOWNLOAD_ALL));
+        QVERIFY(fixture.Enabled(ID_EDIT_SELECT_ALL));
+        QVERIFY(!fixture.Enabled(ID_DOWNLOAD_SELECTED));
+
+        fixture.SelectRows({0, 1});  // one with a file, one without
+        QVERIFY(!fixture.Enabled(ID_DOWNLOAD_SELECTED));
+        QVERIFY(fixture.Enabled(ID_DOWNLOAD_ALL));
+        QVERIFY(!fixture.Enabled(ID_PRINTER_MODIFY));
+        QVERIFY(fixture.Enabled(ID_PRINTER_DELETE));
+
+        fixture.SelectRows({1});
+        QVERIFY(fixture.Enabled(ID_DOWNLOAD_SELECTED));
+        QVERIFY(fixture.Enabled(ID_PRINTER_MODIFY));
+        QVERIFY(fixture.Enabled(ID_TEST_PAGE_KPL));
+        QVERIFY(!fixture.Enabled(ID_DOWNLOAD_CANCEL));
+    }
+
+    void selectAllSelectsEveryRow()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        QTest::keyClick(&fixture.Frame(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(fixture.View().SelectedCount(), 3);
+    }
+
+    void firmwareFileGoesToEverySelectedRow()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        const auto firmware = fixture.WriteFile("new.prg", 10);
+        fixture.SelectRows({0, 1, 2});
+
+        // Cancel changes nothing and keeps the very rows on screen.
+        QTreeWidgetItem* before = fixture.View().topLevelItem(0);
+        ModalScript cancel;
+        cancel.Then(ChooseFile({}));
+        fixture.Action(ID_FIRMWARE_SELECT).trigger();
+        QVERIFY(cancel.Done());
+        QCOMPARE(fixture.View().topLevelItem(0), before);
+        QCOMPARE(Cell(fixture.View(), 0, 3), QStringLiteral("None Selected"));
+        QVERIFY(!fixture.Printers().IsModified());
+
+        ModalScript choose;
+        choose.Then(ChooseFile(firmware));
+        fixture.Action(ID_FIRMWARE_SELECT).trigger();
+        QVERIFY(choose.Done());
+        for (int row = 0; row < 3; ++row) {
+            QCOMPARE(Cell(fixture.View(), row, 3), QString::fromStdString(firmware.string()));
+            QCOMPARE(fixture.View().RowPrinter(row)->DownloadFile(), firmware.string());
+        }
+        QVERIFY(fixture.Printers().IsModified());
+    }
+
+    void deleteStopsAtTheFirstFailingPrinter()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        // The first row's printer leaves the list behind the view's back, so deleting it fails.
+        fixture.Printers().DeletePrinter(fixture.View().RowPrinter(0));
+        fixture.SelectRows({0, 1});
+        fixture.Action(ID_PRINTER_DELETE).trigger();
+
+        QCOMPARE(ShownTexts(fixture.Ui()), QStringList{"There is an error in this printer's configuration."});
+        QCOMPARE(fixture.View().RowCount(), 2);
+        QCOMPARE(Cell(fixture.View(), 0, 0), QStringLiteral("Printer#2"));
+        QCOMPARE(Cell(fixture.View(), 1, 0), QStringLiteral("Printer#3"));
+        QCOMPARE(fixture.Printers().GetPrinterCount(), 2);
+    }
+
+    void deleteRemovesEverySelectedPrinterWithoutAsking()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        fixture.SelectRows({0, 2});
+        fixture.Action(ID_PRINTER_DELETE).trigger();
+        QVERIFY(fixture.Ui().Texts().empty());
+        QCOMPARE(fixture.View().RowCount(), 1);
+        QCOMPARE(Cell(fixture.View(), 0, 0), QStringLiteral("Printer#2"));
+    }
+
+    void savePromptAnswers()
+    {
+        DownloaderFixture fixture;
+        const auto document = fixture.WriteDocument("three.qps", kThreePrinters);
+        QVERIFY(fixture.Start(document));
+        const QString question = QStringLiteral("Save changes to %1?").arg(QString::fromStdString(document.string()));
+
+        // Cancel twice: the open is abandoned and the list stays as it was.
+        fixture.SelectRows({1});
+        fixture.Action(ID_FIRMWARE_CLEAR).trigger();
+        const auto other = fixture.WriteDocument("other.qps", {{"Other", "10.0.1.1", 9100, ""}});
+        fixture.Ui().QueueAnswer(IDCANCEL);
+        fixture.Ui().QueueAnswer(IDCANCEL);
+        QVERIFY(!fixture.App().OpenDocumentFile(QString::fromStdString(other.string())));
+        QCOMPARE(ShownTexts(fixture.Ui()), (QStringList{question, question}));
+        QCOMPARE(fixture.View().RowCount(), 3);
+        QCOMPARE(Cell(fixture.View(), 1, 3), QStringLiteral("None Selected"));
+
+        // Yes saves into the open file before New empties the list.
+        fixture.Ui().QueueAnswer(IDYES);
+        fixture.Action(ID_FILE_NEW).trigger();
+        QCOMPARE(fixture.View().RowCount(), 0);
+        QVERIFY(ReadBytes(document).find("two.prg") == std::string::npos);
+        QVERIFY(ReadBytes(document).find("Printer#3") != std::string::npos);
+
+        // No discards the changes and loads the file.
+        QVERIFY(fixture.App().OpenDocumentFile(QString::fromStdString(document.string())));
+        fixture.SelectRows({0});
+        fixture.Action(ID_PRINTER_DELETE).trigger();
+        fixture.Ui().QueueAnswer(IDNO);
+        QVERIFY(fixture.App().OpenDocumentFile(QString::fromStdString(other.string())));
+        QCOMPARE(fixture.View().RowCount(), 1);
+        QCOMPARE(Cell(fixture.View(), 0, 0), QStringLiteral("Other"));
+        QVERIFY(ReadBytes(document).find("Printer#1") != std::string::npos);
+    }
+
+    void saveClearsTheChangeSoClosingAsksNothing()
+    {
+        DownloaderFixture fixture;
+        const auto document = fixture.WriteDocument("three.qps", kThreePrinters);
+        QVERIFY(fixture.Start(document));
+        fixture.SelectRows({2});
+        fixture.Action(ID_PRINTER_DELETE).trigger();
+        QVERIFY(fixture.Enabled(ID_FILE_SAVE));
+        QTest::keyClick(&fixture.Frame(), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!fixture.Printers().IsModified());
+        QVERIFY(ReadBytes(document).find("Printer#3") == std::string::npos);
+        fixture.Frame().close();
+        QVERIFY(fixture.Ui().Texts().empty());
+    }
+
+    void unreadableDocumentOnTheCommandLineEndsTheProgram()
+    {
+        DownloaderFixture fixture;
+        const auto damaged = fixture.Folder().Path() / "damaged.qps";
+        std::ofstream(damaged, std::ios::binary) << std::string("\x05\x00\x00\x00\x03" "abc", 8);
+        QVERIFY(!fixture.Start(damaged));
+        QCOMPARE(fixture.Ui().Texts().size(), std::size_t{1});
+        QVERIFY(!fixture.Start(fixture.Folder().Path() / "missing.qps"));
+    }
+
+    void anotherHolderOfTheLockStopsStartUp()
+    {
+        DownloaderFixture fixture;
+        CInstanceLock other("QuarnPrinters");
+        QVERIFY(!fixture.Start());
+        QCOMPARE(ShownTexts(fixture.Ui()), QStringList{DownloaderStrings::kAlreadyRunning});
+    }
+
+    void withADocumentTheLockMessageShowsTwiceAndTheFileLoads()
+    {
+        DownloaderFixture fixture;
+        const auto document = fixture.WriteDocument("three.qps", kThreePrinters);
+        CInstanceLock other("QuarnPrinters");
+        QVERIFY(fixture.Start(document));
+        QCOMPARE(ShownTexts(fixture.Ui()),
+                 (QStringList{DownloaderStrings::kAlreadyRunning, DownloaderStrings::kAlreadyRunning}));
+        QCOMPARE(fixture.View().RowCount(), 3);
+    }
+
+    void refusedNewLeavesNoRowOfADeletedPrinter()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        CInstanceLock other("QuarnPrinters");
+        fixture.Action(ID_FILE_NEW).trigger();
+        QCOMPARE(ShownTexts(fixture.Ui()), QStringList{DownloaderStrings::kAlreadyRunning});
+        QCOMPARE(fixture.View().RowCount(), 0);
+        QVERIFY(!fixture.Enabled(ID_EDIT_SELECT_ALL));
+    }
+
+    void contextMenusOnARowAndOnTheBackground()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        CFirmwareDownloaderView& view = fixture.View();
+        const QPoint onRow = view.visualItemRect(view.topLevelItem(1)).center();
+        std::unique_ptr<QMenu> item = view.CreateContextMenu(onRow);
+        QStringList texts;
+        for (QAction* action : item->actions()) texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
+        QCOMPARE(texts, (QStringList{"&Select Firmware File...", "&Clear Firmware File", "|", "&Add Printer...",
+                                     "&Modify Printer...", "&Delete Printer(s)", "|", "&Download To Selected",
+                                     "&Cancel Download", "Print &KPL Test Page", "Print &QPL Test Page"}));
+        QCOMPARE(item->defaultAction()->text(), QStringLiteral("&Modify Printer..."));
+        // Nothing was selected: the hit row became current without being selected.
+        QCOMPARE(view.currentItem(), view.topLevelItem(1));
+        QCOMPARE(view.SelectedCount(), 0);
+        QVERIFY(!item->actions()[0]->isEnabled());
+
+        const QPoint below(5, view.viewport()->height() - 2);
+        std::unique_ptr<QMenu> background = view.CreateContextMenu(below);
+        texts.clear();
+        for (QAction* action : background->actions())
+            texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
+        QCOMPARE(texts, (QStringList{"Select All", "|", "Add Printer...", "Auto-Detect Printers", "|", "Download All",
+                                     "Cancel Download"}));
+        background->actions()[0]->trigger();
+        QCOMPARE(view.SelectedCount(), 3);
+    }
+
+    void barsFollowTheirRowsWhenTheListScrolls()
+    {
+        DownloaderFixture fixture;
+        std::vector<NetworkPrinterRow> many;
+        for (int i = 1; i <= 200; ++i) many.push_back({"Printer#" + std::to_string(i), "10.0.1." + std::to_string(i), 9100, ""});
+        QVERIFY(fixture.Start(fixture.WriteDocument("many.qps", many)));
+        CFirmwareDownloaderView& view = fixture.View();
+        CQuarnPrinterData* printer = view.RowPrinter(5);
+        view.BeginProgress(printer, 1000);
+        CTextProgressCtrl* bar = view.ProgressBar(printer);
+        QVERIFY(bar);
+        auto cellRect = [&] {
+            QRect row = view.visualItemRect(view.topLevelItem(5));
+            return QRect(view.header()->sectionViewportPosition(4), row.top(), view.header()->sectionSize(4),
+                         row.height());
+        };
+        QTRY_COMPARE(bar->geometry(), cellRect());
+        view.verticalScrollBar()->setValue(3);
+        QTRY_COMPARE(bar->geometry(), cellRect());
+        view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+        QTRY_VERIFY(!bar->isVisible() || !view.viewport()->rect().intersects(bar->geometry()));
+
+        // Resizing widens the status column to the rest of the width and the bar with it.
+        view.verticalScrollBar()->setValue(0);
+        fixture.Frame().showNormal();
+        fixture.Frame().resize(fixture.Frame().width() + 120, fixture.Frame().height());
+        QTRY_COMPARE(bar->geometry(), cellRect());
+        QCOMPARE(view.header()->sectionViewportPosition(4) + view.header()->sectionSize(4),
+                 view.viewport()->width());
+    }
+
+    void messagesFromBeforeARebuildOnlyKeepTheCount()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        CFirmwareDownloaderView& view = fixture.View();
+        CQuarnPrinterData* printer = view.RowPrinter(0);
+        // An end with no download running leaves the count at 0.
+        view.PostMessage(WM_DOWNLOAD_END, reinterpret_cast<WPARAM>(printer), 1);
+        QTRY_COMPARE(view.ActiveDownloads(), 0);
+
+        view.PostMessage(WM_DOWNLOAD_BEGIN, reinterpret_cast<WPARAM>(printer), 1000);
+        fixture.Document().UpdateAllViews();
+        QTRY_COMPARE(view.ActiveDownloads(), 1);
+        QVERIFY(!view.ProgressBar(view.RowPrinter(0)));
+        QVERIFY(fixture.Enabled(ID_DOWNLOAD_CANCEL));
+        QVERIFY(!fixture.Enabled(ID_PRINTER_ADD));
+        view.PostMessage(WM_DOWNLOAD_END, reinterpret_cast<WPARAM>(printer), 0);
+        QTRY_COMPARE(view.ActiveDownloads(), 0);
+        QVERIFY(fixture.Enabled(ID_PRINTER_ADD));
+    }
+
+    void downloadShowsABarPerPrinterAndEndsAtZero()
+    {
+        DownloaderFixture fixture;
+        SimProcess sim({"--network", "Slow1@127.0.0.2:0,rate=150000,rcvbuf=8192", "--network",
+                        "Slow2@127.0.0.3:0,rate=150000,rcvbuf=8192"});
+        sim.Start();
+        const auto firmware = fixture.WriteFile("firmware.prg", 300 * 1024);
+        const auto document = fixture.WriteDocument(
+            "sim.qps", {{"Slow1", "127.0.0.2", sim.PortOf("Slow1"), firmware.string()},
+                        {"Slow2", "127.0.0.3", sim.PortOf("Slow2"), firmware.string()}});
+        QVERIFY(fixture.Start(document));
+        fixture.Printers().MaxSimultaneousDownloads(2);
+        CFirmwareDownloaderView& view = fixture.View();
+        CQuarnPrinterData* first = view.RowPrinter(0);
+        CQuarnPrinterData* second = view.RowPrinter(1);
+
+        fixture.Action(ID_DOWNLOAD_ALL).trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(view.ProgressBar(first) && view.ProgressBar(second), 10000);
+        QCOMPARE(view.ActiveDownloads(), 2);
+        QCOMPARE(view.itemWidget(view.topLevelItem(0), 4), view.ProgressBar(first));
+        QCOMPARE(view.itemWidget(view.topLevelItem(1), 4), view.ProgressBar(second));
+        QVERIFY(fixture.Enabled(ID_DOWNLOAD_CANCEL));
+        for (int id : {ID_PRINTER_ADD, ID_PRINTER_DELETE, ID_DOWNLOAD_ALL, ID_FIRMWARE_SELECT, ID_TOOLS_OPTIONS,
+                       ID_PRINTER_AUTODETECT})
+            QVERIFY(!fixture.Enabled(id));
+        QVERIFY(fixture.Enabled(ID_FILE_OPEN));
+
+        QTRY_VERIFY_WITH_TIMEOUT(view.ProgressBar(first) && view.ProgressBar(first)->Pos() > 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(view.ActiveDownloads(), 0, 30000);
+        QVERIFY(!view.ProgressBar(first) && !view.ProgressBar(second));
+        QCOMPARE(Cell(view, 0, 4), QString());
+        QVERIFY(fixture.Enabled(ID_DOWNLOAD_ALL));
+        for (const SimProcess::Connection& connection : sim.WaitForRecords(2)) QCOMPARE(connection.bytes, 300u * 1024u);
+    }
+
+    void aRebuildDuringADownloadDropsTheBarsButNotTheCount()
+    {
+        DownloaderFixture fixture;
+        SimProcess sim({"--network", "Slow@127.0.0.1:0,rate=100000,rcvbuf=8192"});
+        sim.Start();
+        const auto firmware = fixture.WriteFile("firmware.prg", 250 * 1024);
+        QVERIFY(fixture.Start(
+            fixture.WriteDocument("sim.qps", {{"Slow", "127.0.0.1", sim.PortOf("Slow"), firmware.string()}})));
+        CFirmwareDownloaderView& view = fixture.View();
+        fixture.Action(ID_DOWNLOAD_ALL).trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(view.ProgressBar(view.RowPrinter(0)), 10000);
+
+        // A double-click looks at the printer also during a download; cancelling the dialog
+        // still rebuilds the list.
+        fixture.Ui().QueueConfigureDialog([](CQuarnPrinter&, unsigned) { return false; });
+        fixture.SelectRows({0});
+        const QPoint row = view.visualItemRect(view.topLevelItem(0)).center();
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, row);
+        QCOMPARE(fixture.Ui().ConfigureDialogsShown(), 1);
+        QVERIFY(!view.ProgressBar(view.RowPrinter(0)));
+        QCOMPARE(view.ActiveDownloads(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(view.ActiveDownloads(), 0, 30000);
+        QVERIFY(!view.ProgressBar(view.RowPrinter(0)));
+        QCOMPARE(sim.WaitForRecords(1).front().bytes, 250u * 1024u);
+    }
+};
+
+QTEST_MAIN(DownloaderWindowTest)
+#include "downloader_window.moc"
