@@ -61,6 +61,26 @@ TEST_F(DiscoverySearch, APrinterThatAnswersTwiceIsAddedOnce)
     EXPECT_EQ(StoredPrinters(), std::vector<Stored>{Network("alpha", 1)});
 }
 
+// Each search has its own thread and socket: the second one can take the discovery port again
+// and brings only its own answers.
+TEST_F(DiscoverySearch, ASecondSearchFindsWhatAnswersItAndKeepsTheFirstFinds)
+{
+    auto arguments = Printer("alpha", 1);
+    arguments.insert(arguments.end(), {"--discovery-broadcast", "255.255.255.255"});
+    StartPrinters(arguments);
+    Detect();
+    ASSERT_EQ(m_sim->Stop(), 0);
+
+    arguments = Printer("beta", 2);
+    arguments.insert(arguments.end(), {"--discovery-broadcast", "255.255.255.255"});
+    StartPrinters(arguments);
+    Detect();
+
+    EXPECT_EQ(StoredPrinters(), (std::vector<Stored>{Network("alpha", 1), Network("beta", 2)}));
+    EXPECT_EQ(m_ui.SearchWaitsShown(), 2);
+    EXPECT_TRUE(m_ui.Texts().empty());
+}
+
 TEST_F(DiscoverySearch, ACancelledSearchAddsNoNetworkPrinterButTheUSBFindsStay)
 {
     auto arguments = Printer("alpha", 1);
