@@ -3,8 +3,7 @@ foreach(test integration_quarnctl_contract integration_quarnctl_download integra
              integration_quarnctl_detect)
   if(TARGET ${test})
     add_dependencies(${test} quarnctl QuarnUSB)
-    target_compile_definitions(${test} PRIVATE QUARNCTL_PATH="$<TARGET_FILE:quarnctl>"
-                                               QUARN_LIBRARY_DIR="$<TARGET_FILE_DIR:QuarnPrintersExt>")
+    target_compile_definitions(${test} PRIVATE QUARNCTL_PATH="$<TARGET_FILE:quarnctl>")
     target_link_libraries(${test} PRIVATE nlohmann_json::nlohmann_json)
   endif()
 endforeach()

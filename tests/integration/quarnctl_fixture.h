@@ -38,11 +38,6 @@ protected:
     ScopedEnvironment m_tmp{"TMPDIR", m_folder.MakeFolder("tmp").string()};
     // The USB printers the machine lists: the FIFOs a test makes here, never the real ones.
     ScopedEnvironment m_usb{"QUARN_USB_DEVICE_DIR", m_folder.MakeFolder("usb").string()};
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    // A sanitizer's dlopen interceptor loads on its own behalf, so the printer library's own
-    // folder is not searched for the USB access library: name that folder outright.
-    ScopedEnvironment m_libraryPath{"LD_LIBRARY_PATH", QUARN_LIBRARY_DIR};
-#endif
     QuarnctlRunner m_runner{{{"XDG_CONFIG_HOME", (m_folder.Path() / "user").string()},
                              {"XDG_CONFIG_DIRS", (m_folder.Path() / "machine").string()},
                              {"TMPDIR", (m_folder.Path() / "tmp").string()}}};
