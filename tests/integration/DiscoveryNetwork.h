@@ -24,7 +24,8 @@ public:
         if (m_program) m_printers = NetworkNamespace::Create("prn", m_whyNot);
         if (!m_printers) return;
         // Both ends are made inside the namespaces: the pair never appears in the machine's own.
-        bool made = m_program->Ip({"link", "add", "veth0", "type", "veth", "peer", "name", "veth1", "netns", m_printers->Name()}) &&
+        bool made = m_program->Ip({"link", "add", "veth0", "type", "veth", "peer", "name", "veth1", "netns",
+                                   m_printers->Name()}) &&
                     m_program->Ip({"addr", "add", std::string(kProgramAddress) + "/24", "brd", "+", "dev", "veth0"}) &&
                     m_program->Ip({"link", "set", "veth0", "up"}) &&
                     // Without a route for it a limited broadcast finds no interface to leave by.

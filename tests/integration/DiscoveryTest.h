@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -37,7 +38,8 @@ protected:
         bool operator==(const Stored&) const = default;
         friend void PrintTo(const Stored& printer, std::ostream* out)
         {
-            *out << "{" << printer.name << ", " << printer.portClass << ", " << printer.address << ", " << printer.tcpPort << "}";
+            *out << "{" << printer.name << ", " << printer.portClass << ", " << printer.address << ", "
+                 << printer.tcpPort << "}";
         }
     };
 
@@ -46,9 +48,11 @@ protected:
         if (!m_network.Ready()) GTEST_SKIP() << "no network of the test's own: " << m_network.WhyNot();
     }
 
-    // Starts the given simulated printers on the printers' side.
-    void StartPrinters(const std::vector<std::string>& arguments)
+    // Starts simulated printers on the printers' side: the simulator's arguments, in parts.
+    void StartPrinters(std::initializer_list<std::vector<std::string>> parts)
     {
+        std::vector<std::string> arguments;
+        for (const auto& part : parts) arguments.insert(arguments.end(), part.begin(), part.end());
         m_sim = std::make_unique<SimProcess>(arguments);
         ASSERT_TRUE(m_network.StartPrinters(*m_sim)) << "cannot enter " << m_network.Printers().Name();
     }
@@ -113,10 +117,14 @@ protected:
     }
 
     // "--network NAME@ADDRESS:9100,OPTIONS" for printer number on the printers' side.
-    static std::vector<std::string> Printer(const std::string& name, int number, const std::string& options = "discovery")
+    static std::vector<std::string> Printer(const std::string& name, int number,
+                                            const std::string& options = "discovery")
     {
         return {"--network", name + "@" + DiscoveryNetwork::PrinterAddress(number) + ":9100," + options};
     }
+
+    // Makes every discovery printer hear requests broadcast to address.
+    static std::vector<std::string> Hearing(const std::string& address) { return {"--discovery-broadcast", address}; }
 
     // The answers the simulated printers sent, by printer name, once at least count of them are
     // recorded or 10 s have passed.

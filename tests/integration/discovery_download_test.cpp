@@ -13,9 +13,7 @@ using DiscoveryDownload = DiscoveryTest;
 
 TEST_F(DiscoveryDownload, ADetectedPrinterReceivesItsFileByteForByte)
 {
-    auto arguments = Printer("alpha", 1, "discovery,short=700");
-    arguments.insert(arguments.end(), {"--discovery-broadcast", "255.255.255.255"});
-    StartPrinters(arguments);
+    StartPrinters({Printer("alpha", 1, "discovery,short=700"), Hearing("255.255.255.255")});
     Detect();
     POSITION pos = m_printers.GetFirstPrinter();
     ASSERT_NE(pos, nullptr) << "nothing detected";

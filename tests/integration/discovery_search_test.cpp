@@ -19,11 +19,8 @@ using DiscoverySearch = DiscoveryTest;
 
 TEST_F(DiscoverySearch, TwoAnsweringPrintersAreAddedWithTheNamesAndAddressesTheyGave)
 {
-    auto arguments = Printer("alpha", 1);
-    for (const auto& more : {Printer("beta", 2), Printer("silent", 3, "rate=1000000"),
-                             std::vector<std::string>{"--discovery-broadcast", "255.255.255.255"}})
-        arguments.insert(arguments.end(), more.begin(), more.end());
-    StartPrinters(arguments);
+    StartPrinters({Printer("alpha", 1), Printer("beta", 2), Printer("silent", 3, "rate=1000000"),
+                   Hearing("255.255.255.255")});
 
     Detect();
 
@@ -35,9 +32,7 @@ TEST_F(DiscoverySearch, TwoAnsweringPrintersAreAddedWithTheNamesAndAddressesThey
 
 TEST_F(DiscoverySearch, APrinterKnownUnderAnotherNameIsRenamedNotAddedAgain)
 {
-    auto arguments = Printer("alpha", 1);
-    arguments.insert(arguments.end(), {"--discovery-broadcast", "255.255.255.255"});
-    StartPrinters(arguments);
+    StartPrinters({Printer("alpha", 1), Hearing("255.255.255.255")});
     Load({{"Shipping", DiscoveryNetwork::PrinterAddress(1)}});
     m_printers.SetModified(false);
 
@@ -51,9 +46,7 @@ TEST_F(DiscoverySearch, APrinterKnownUnderAnotherNameIsRenamedNotAddedAgain)
 
 TEST_F(DiscoverySearch, APrinterThatAnswersTwiceIsAddedOnce)
 {
-    auto arguments = Printer("alpha", 1, "discovery-repeat=2");
-    arguments.insert(arguments.end(), {"--discovery-broadcast", "255.255.255.255"});
-    StartPrinters(arguments);
+    StartPrinters({Printer("alpha", 1, "discovery-repeat=2"), Hearing("255.255.255.255")});
 
     Detect();
 
@@ -65,15 +58,11 @@ TEST_F(DiscoverySearch, APrinterThatAnswersTwiceIsAddedOnce)
 // and brings only its own answers.
 TEST_F(DiscoverySearch, ASecondSearchFindsWhatAnswersItAndKeepsTheFirstFinds)
 {
-    auto arguments = Printer("alpha", 1);
-    arguments.insert(arguments.end(), {"--discovery-broadcast", "255.255.255.255"});
-    StartPrinters(arguments);
+    StartPrinters({Printer("alpha", 1), Hearing("255.255.255.255")});
     Detect();
     ASSERT_EQ(m_sim->Stop(), 0);
 
-    arguments = Printer("beta", 2);
-    arguments.insert(arguments.end(), {"--discovery-broadcast", "255.255.255.255"});
-    StartPrinters(arguments);
+    StartPrinters({Printer("beta", 2), Hearing("255.255.255.255")});
     Detect();
 
     EXPECT_EQ(StoredPrinters(), (std::vector<Stored>{Network("alpha", 1), Network("beta", 2)}));
@@ -83,9 +72,7 @@ TEST_F(DiscoverySearch, ASecondSearchFindsWhatAnswersItAndKeepsTheFirstFinds)
 
 TEST_F(DiscoverySearch, ACancelledSearchAddsNoNetworkPrinterButTheUSBFindsStay)
 {
-    auto arguments = Printer("alpha", 1);
-    arguments.insert(arguments.end(), {"--discovery-broadcast", "255.255.255.255"});
-    StartPrinters(arguments);
+    StartPrinters({Printer("alpha", 1), Hearing("255.255.255.255")});
     const auto devices = m_folder.MakeFolder("usb");
     m_folder.Touch("usb/lp0");
     m_folder.Touch("usb/lp1");
@@ -106,9 +93,7 @@ TEST_F(DiscoverySearch, ACancelledSearchAddsNoNetworkPrinterButTheUSBFindsStay)
 TEST_F(DiscoverySearch, WithoutAnswersTheSearchTakesItsTenSecondsAndAddsNothing)
 {
     // Printers are there, but none of them takes part in discovery.
-    auto arguments = Printer("quiet", 1, "rate=1000000");
-    arguments.insert(arguments.end(), {"--discovery-broadcast", "255.255.255.255"});
-    StartPrinters(arguments);
+    StartPrinters({Printer("quiet", 1, "rate=1000000"), Hearing("255.255.255.255")});
 
     const auto started = std::chrono::steady_clock::now();
     Detect(dsNetwork, 10000);
@@ -124,11 +109,8 @@ TEST_F(DiscoverySearch, WithoutAnswersTheSearchTakesItsTenSecondsAndAddsNothing)
 
 TEST_F(DiscoverySearch, AnAnswerAfterTheSearchPeriodIsNotAdded)
 {
-    auto arguments = Printer("early", 1);
-    for (const auto& more : {Printer("late", 2, "discovery-delay-ms=" + std::to_string(kShortSearchMs + 3000)),
-                             std::vector<std::string>{"--discovery-broadcast", "255.255.255.255"}})
-        arguments.insert(arguments.end(), more.begin(), more.end());
-    StartPrinters(arguments);
+    const std::string late = "discovery-delay-ms=" + std::to_string(kShortSearchMs + 3000);
+    StartPrinters({Printer("early", 1), Printer("late", 2, late), Hearing("255.255.255.255")});
 
     Detect();
     const auto found = StoredPrinters();
@@ -143,10 +125,7 @@ TEST_F(DiscoverySearch, AnAnswerAfterTheSearchPeriodIsNotAdded)
 // hears only one of them is still found.
 TEST_F(DiscoverySearch, TheLimitedBroadcastAloneReachesThePrinters)
 {
-    auto arguments = Printer("alpha", 1);
-    for (const auto& more : {Printer("beta", 2), std::vector<std::string>{"--discovery-broadcast", "255.255.255.255"}})
-        arguments.insert(arguments.end(), more.begin(), more.end());
-    StartPrinters(arguments);
+    StartPrinters({Printer("alpha", 1), Printer("beta", 2), Hearing("255.255.255.255")});
 
     Detect();
 
@@ -160,10 +139,7 @@ TEST_F(DiscoverySearch, TheLimitedBroadcastAloneReachesThePrinters)
 
 TEST_F(DiscoverySearch, TheSubnetBroadcastAloneReachesThePrinters)
 {
-    auto arguments = Printer("alpha", 1);
-    for (const auto& more : {Printer("beta", 2), std::vector<std::string>{"--discovery-broadcast", DiscoveryNetwork::kSubnetBroadcast}})
-        arguments.insert(arguments.end(), more.begin(), more.end());
-    StartPrinters(arguments);
+    StartPrinters({Printer("alpha", 1), Printer("beta", 2), Hearing(DiscoveryNetwork::kSubnetBroadcast)});
 
     Detect();
 
@@ -177,11 +153,8 @@ TEST_F(DiscoverySearch, TheSubnetBroadcastAloneReachesThePrinters)
 
 TEST_F(DiscoverySearch, BothBroadcastsHeardMakeOnePrinterEach)
 {
-    auto arguments = Printer("alpha", 1);
-    for (const auto& more : {Printer("beta", 2), std::vector<std::string>{"--discovery-broadcast", "255.255.255.255",
-                                                                          "--discovery-broadcast", DiscoveryNetwork::kSubnetBroadcast}})
-        arguments.insert(arguments.end(), more.begin(), more.end());
-    StartPrinters(arguments);
+    StartPrinters({Printer("alpha", 1), Printer("beta", 2), Hearing("255.255.255.255"),
+                   Hearing(DiscoveryNetwork::kSubnetBroadcast)});
 
     Detect();
 
@@ -193,9 +166,7 @@ TEST_F(DiscoverySearch, BothBroadcastsHeardMakeOnePrinterEach)
 // comes back to it, is never taken for a printer.
 TEST_F(DiscoverySearch, AnAnswerFromThisComputerIsDropped)
 {
-    auto arguments = Printer("alpha", 1);
-    arguments.insert(arguments.end(), {"--discovery-broadcast", "255.255.255.255"});
-    StartPrinters(arguments);
+    StartPrinters({Printer("alpha", 1), Hearing("255.255.255.255")});
 
     const NetworkNamespace::ThreadVisit visit(m_network.Program());
     ASSERT_TRUE(visit.Entered());
