@@ -14,4 +14,16 @@ if(TARGET QuarnDownloaderCore)
     set_tests_properties(gui_downloader_${name} PROPERTIES
         LABELS gui TIMEOUT 180 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   endforeach()
+
+  add_executable(gui_downloader_screenshots downloader_screenshots.cpp $<TARGET_OBJECTS:QuarnVersionRecord>)
+  target_link_libraries(gui_downloader_screenshots PRIVATE QuarnDownloaderTestSupport)
+  # The help viewer reads the help beside the running program.
+  add_custom_command(TARGET gui_downloader_screenshots POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different "${PROJECT_SOURCE_DIR}/downloader/resources/Firmware Downloader.html" "$<TARGET_FILE_DIR:gui_downloader_screenshots>/")
+  if(QUARN_XVFB_RUN)
+    add_test(NAME gui_downloader_screenshots
+        COMMAND ${QUARN_XVFB_RUN} -a $<TARGET_FILE:gui_downloader_screenshots> ${CMAKE_CURRENT_BINARY_DIR}/screenshots)
+    set_tests_properties(gui_downloader_screenshots PROPERTIES
+        LABELS "gui;smoke" TIMEOUT 180 ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+  endif()
 endif()

@@ -1,0 +1,121 @@
+// Smoke test on a real X server: the downloader with simulated printers downloading, its
+// context menus, Options, About and help, each saved as a PNG in the folder given.
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QMenu>
+#include <QTest>
+#include <cstdio>
+
+#include "CAboutDlg.h"
+#include "CFirmwareDownloaderView.h"
+#include "CHelpWindow.h"
+#include "CMainFrame.h"
+#include "COptionsDlg.h"
+#include "CTextProgressCtrl.h"
+#include "CommandTable.h"
+#include "SimProcess.h"
+#include "downloader_fixture.h"
+
+namespace {
+
+bool Save(QWidget& widget, const QDir& folder, const QString& name)
+{
+    if (!widget.isVisible()) widget.show();
+    if (!QTest::qWaitForWindowExposed(&widget)) {
+        std::fprintf(stderr, "%s was never shown\n", qPrintable(name));
+        return false;
+    }
+    QTest::qWait(150);
+    const QString path = folder.filePath(name + ".png");
+    const QPixmap picture = widget.grab();
+    if (picture.isNull() || !picture.save(path) || QFileInfo(path).size() == 0) {
+        std::fprintf(stderr, "cannot save %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+bool SaveMenu(std::unique_ptr<QMenu> menu, QWidget& owner, const QDir& folder, const QString& name)
+{
+    menu->popup(owner.mapToGlobal(QPoint(40, 40)));
+    const bool saved = Save(*menu, folder, name);
+    menu->close();
+    return saved;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds)
+{
+    QDeadlineTimer deadline(milliseconds);
+    while (!condition() && !deadline.hasExpired()) QTest::qWait(20);
+    return condition();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    QDir folder(argv[1]);
+    if (!folder.mkpath(".")) return 1;
+
+    DownloaderFixture fixture;
+    std::vector<std::string> simArguments;
+    std::vector<NetworkPrinterRow> printers;
+    for (int i = 1; i <= 4; ++i) {
+        const std::string name = "Line" + std::to_string(i) + "-labeller";
+        const std::string address = "127.0.0." + std::to_string(i + 1);
+        simArguments.insert(simArguments.end(), {"--network", name + "@" + address + ":0,rate=60000,rcvbuf=8192"});
+        printers.push_back({name, address, 0, "", "QX-" + std::to_string(400 + i)});
+    }
+    SimProcess sim(simArguments);
+    sim.Start();
+    const std::string firmware = fixture.WriteFile("qx-firmware-2.7.prg", 400 * 1024).string();
+    for (std::size_t i = 0; i < printers.size(); ++i) {
+        printers[i].tcpPort = sim.PortOf(printers[i].name);
+        if (i < 3) printers[i].file = firmware;
+    }
+    if (!fixture.Start(fixture.WriteDocument("line.qps", printers))) return 1;
+    CMainFrame& frame = fixture.Frame();
+    frame.showNormal();
+    frame.resize(980, 420);
+    fixture.Printers().MaxSimultaneousDownloads(3);
+
+    bool saved = true;
+    CFirmwareDownloaderView& view = fixture.View();
+    frame.Action(ID_DOWNLOAD_ALL)->trigger();
+    const bool downloading = WaitFor(
+        [&] {
+            for (int row = 0; row < 3; ++row) {
+                CTextProgressCtrl* bar = view.ProgressBar(view.RowPrinter(row));
+                if (!bar || bar->Pos() == 0) return false;
+            }
+            return true;
+        },
+        10000);
+    if (!downloading) std::fprintf(stderr, "the downloads did not show their bars\n");
+    saved &= downloading && Save(frame, folder, "downloader-downloading");
+    fixture.View().OnDownloadCancel();
+    WaitFor([&] { return view.ActiveDownloads() == 0; }, 30000);
+
+    view.clearSelection();
+    saved &= SaveMenu(view.CreateContextMenu(view.visualItemRect(view.topLevelItem(0)).center()), frame, folder,
+                      "downloader-context-on-item");
+    saved &= SaveMenu(view.CreateContextMenu(QPoint(5, view.viewport()->height() - 2)), frame, folder,
+                      "downloader-context-background");
+
+    COptionsDlg options(1, &frame);
+    saved &= Save(options, folder, "downloader-options");
+    options.close();
+    CAboutDlg about(&frame);
+    saved &= Save(about, folder, "downloader-about");
+    about.close();
+    frame.OpenHelpFile();
+    saved &= frame.HelpWindow() && Save(*frame.HelpWindow(), folder, "downloader-help");
+    return saved ? 0 : 1;
+}
