@@ -45,7 +45,9 @@ std::int64_t CTextProgressCtrl::SetPos(std::int64_t position)
     const int filled = HasRange() ? static_cast<int>(Fraction() * width()) : 0;
     if (filled != m_nBarWidth) {
         m_nBarWidth = filled;
-        repaint();
+        // Asked for, not done at once: with many bars moving, the paints of one pass of the
+        // event loop reach the screen together instead of one flush per report.
+        update();
     }
     return old;
 }

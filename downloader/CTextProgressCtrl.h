@@ -1,5 +1,5 @@
 // A progress bar with its own wide range that draws its percentage, or a text of its own,
-// inverted over the filled part, and repaints only when the filled width changes.
+// inverted over the filled part, and asks for a repaint only when the filled width changes.
 #pragma once
 
 #include <QColor>

@@ -27,3 +27,9 @@ if(TARGET QuarnDownloaderCore)
         LABELS "gui;smoke" TIMEOUT 180 ENVIRONMENT "QT_QPA_PLATFORM=xcb")
   endif()
 endif()
+
+# The window's benchmark (bench/gui_downloader.sh) drives the same fixture, so it is built here.
+if(TARGET QuarnDownloaderTestSupport)
+  add_executable(quarn-bench-gui ${PROJECT_SOURCE_DIR}/bench/gui_downloader_bench.cpp)
+  target_link_libraries(quarn-bench-gui PRIVATE QuarnDownloaderTestSupport)
+endif()

@@ -114,10 +114,13 @@ private slots:
         ShownBar shown;
         shown.bar.SetRange(0, 1000);
         shown.bar.SetPos(333);
+        QCoreApplication::processEvents();
         PaintCounter paints(&shown.bar);
         shown.bar.SetPos(334);  // 66.8 pixels: still 66
+        QCoreApplication::processEvents();
         QCOMPARE(paints.count, 0);
         shown.bar.SetPos(340);  // 68 pixels
+        QCoreApplication::processEvents();
         QCOMPARE(paints.count, 1);
 
         // After a size change the next position repaints even when it is the same.
@@ -125,6 +128,7 @@ private slots:
         QCoreApplication::processEvents();
         const int afterResize = paints.count;
         shown.bar.SetPos(340);
+        QCoreApplication::processEvents();
         QCOMPARE(paints.count, afterResize + 1);
         QCOMPARE(shown.bar.BarWidth(), 102);
     }
