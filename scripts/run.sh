@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # The main job on simulated printers: installs what is missing, builds, starts 8 simulated
 # network printers on 127.0.0.2 to 127.0.0.9, writes a printer-settings document for
-# them, gives each its own file of a few MiB and downloads to all of them, at most 3 at a
-# time, then checks that every printer received exactly its file.
+# them and gives each its own file of a few MiB, at most 3 downloads at a time. With a
+# display, the downloader window opens on that document (choose Printer > Download All);
+# without one, quarnctl downloads to all of them and checks that every printer received
+# exactly its file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 scripts/setup.sh
 cmake --preset default >/dev/null
-cmake --build --preset default --target quarnctl quarn-printer-sim
+gui=""
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then gui=QuarnDownloader; fi
+cmake --build --preset default --target quarnctl quarn-printer-sim $gui
 
 bin="$root/build/default"
 quarnctl="$bin/cli/quarnctl"
@@ -44,6 +48,12 @@ done
 echo
 "$quarnctl" list "$document"
 echo
+
+if [ -n "$gui" ]; then
+  echo "The downloader opens on $document; the simulated printers run until you close it."
+  "$bin/downloader/QuarnDownloader" "$document"
+  exit 0
+fi
 echo "Downloading to $printers printers, at most 3 at a time:"
 status=0
 "$quarnctl" download "$document" || status=$?
