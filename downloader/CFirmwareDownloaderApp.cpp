@@ -16,7 +16,9 @@ CFirmwareDownloaderApp::CFirmwareDownloaderApp() = default;
 
 CFirmwareDownloaderApp::~CFirmwareDownloaderApp()
 {
-    // The frame (and its view) go before the document that they point into.
+    // The printers' threads post to the view, so the printers go first; then the frame
+    // (and its view) before the document that they point into.
+    if (m_pDocument) m_pDocument->OnCloseDocument();
     m_pMainFrame.reset();
     m_pDocument.reset();
 }

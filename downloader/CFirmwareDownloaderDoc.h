@@ -21,7 +21,6 @@ public:
 
     // The one view; the library's printers report their downloads to it.
     void AddView(CFirmwareDownloaderView* pView) { m_pView = pView; }
-    CFirmwareDownloaderView* FirstView() const { return m_pView; }
     CQuarnPrinters* Printers() const { return m_pPrinters.get(); }
 
     // The framework's flag, a mirror of the list's own (loaded before the save question,

@@ -172,14 +172,6 @@ QTreeWidgetItem* CFirmwareDownloaderView::MakeRow(CQuarnPrinterData* pPrinter) c
     return row;
 }
 
-void CFirmwareDownloaderView::AddPrinterRow(CQuarnPrinterData* pPrinter)
-{
-    QTreeWidgetItem* row = MakeRow(pPrinter);
-    addTopLevelItem(row);
-    m_mapProgress[pPrinter] = Cell{row, nullptr};
-    FitColumns();
-}
-
 void CFirmwareDownloaderView::FitColumns()
 {
     // The last column stretches over the rest of the width.
@@ -200,12 +192,6 @@ void CFirmwareDownloaderView::RemoveAllRows()
     for (auto& [printer, cell] : m_mapProgress) DestroyBar(cell);
     m_mapProgress.clear();
     clear();
-}
-
-int CFirmwareDownloaderView::FindPrinterRow(CQuarnPrinterData* pPrinter) const
-{
-    auto it = m_mapProgress.find(pPrinter);
-    return it == m_mapProgress.end() ? -1 : indexOfTopLevelItem(it->second.item);
 }
 
 CQuarnPrinterData* CFirmwareDownloaderView::RowPrinter(int row) const

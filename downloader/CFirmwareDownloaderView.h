@@ -34,9 +34,7 @@ public:
     void OnInitialUpdate();
     // Rebuilds every row from the document's printer list.
     void OnUpdate();
-    void AddPrinterRow(CQuarnPrinterData* pPrinter);
     void RemoveAllRows();
-    int FindPrinterRow(CQuarnPrinterData* pPrinter) const;
     void BeginProgress(CQuarnPrinterData* pPrinter, std::int64_t upper);
     void UpdateProgress(CQuarnPrinterData* pPrinter, std::int64_t position);
     void EndProgress(CQuarnPrinterData* pPrinter, const QString& text);
