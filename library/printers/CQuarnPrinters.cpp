@@ -15,7 +15,6 @@
 namespace {
 
 const char* const kInstanceLockName = "QuarnPrinters";
-const char* const kOutOfMemoryText = "Out of memory.";
 
 // Thrown directly: ThrowPrinterError would read 6 as the platform's invalid-handle number.
 [[noreturn]] void ThrowConfigurationError() { throw new CQuarnPrinterException(errConfiguration); }

@@ -9,10 +9,6 @@
 #include "IUserInterface.h"
 #include "StringTable.h"
 
-namespace {
-const char* const kOutOfMemoryText = "Out of memory.";
-}  // namespace
-
 void CQuarnPrinters::AddPrinter(CWnd* pNotifyWnd, EConfigFlags flags)
 {
     try {

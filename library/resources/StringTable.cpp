@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 const char* const kNoErrorMessageText = "No error message is available.";
+const char* const kOutOfMemoryText = "Out of memory.";
 
 namespace {
 

@@ -33,3 +33,5 @@ CString LoadStringResource(unsigned id, bool* found = nullptr);
 
 // The framework's text for an error without a message of its own.
 extern const char* const kNoErrorMessageText;
+// The framework's text when memory runs out.
+extern const char* const kOutOfMemoryText;
