@@ -1,6 +1,7 @@
 # Qt Test programs over the downloader's real windows (offscreen), and its screenshots on
 # a real X server. Included from this folder's CMakeLists.txt.
 if(TARGET QuarnDownloaderCore)
+  set(QUARN_HELP_FILE "${PROJECT_SOURCE_DIR}/downloader/resources/Firmware Downloader.html")
   add_library(QuarnDownloaderTestSupport STATIC downloader_fixture.cpp)
   target_link_libraries(QuarnDownloaderTestSupport PUBLIC QuarnDownloaderCore QuarnGuiTestSupport)
 
@@ -10,6 +11,9 @@ if(TARGET QuarnDownloaderCore)
     target_compile_definitions(gui_downloader_${name} PRIVATE
         QUARN_DOWNLOADER_PATH="$<TARGET_FILE:QuarnDownloader>")
     add_dependencies(gui_downloader_${name} QuarnDownloader)
+    # The help is looked for beside the running program.
+    add_custom_command(TARGET gui_downloader_${name} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QUARN_HELP_FILE} "$<TARGET_FILE_DIR:gui_downloader_${name}>/")
     add_test(NAME gui_downloader_${name} COMMAND gui_downloader_${name})
     set_tests_properties(gui_downloader_${name} PROPERTIES
         LABELS gui TIMEOUT 180 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
@@ -17,9 +21,8 @@ if(TARGET QuarnDownloaderCore)
 
   add_executable(gui_downloader_screenshots downloader_screenshots.cpp $<TARGET_OBJECTS:QuarnVersionRecord>)
   target_link_libraries(gui_downloader_screenshots PRIVATE QuarnDownloaderTestSupport)
-  # The help viewer reads the help beside the running program.
   add_custom_command(TARGET gui_downloader_screenshots POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different "${PROJECT_SOURCE_DIR}/downloader/resources/Firmware Downloader.html" "$<TARGET_FILE_DIR:gui_downloader_screenshots>/")
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QUARN_HELP_FILE} "$<TARGET_FILE_DIR:gui_downloader_screenshots>/")
   if(QUARN_XVFB_RUN)
     add_test(NAME gui_downloader_screenshots
         COMMAND ${QUARN_XVFB_RUN} -a $<TARGET_FILE:gui_downloader_screenshots> ${CMAKE_CURRENT_BINARY_DIR}/screenshots)

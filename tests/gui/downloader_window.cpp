@@ -2,6 +2,7 @@
 // cycle with its save questions, the commands on selected rows, context menus, and
 // downloads to simulated printers with their bars.
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMenu>
@@ -11,6 +12,7 @@
 
 #include "CFirmwareDownloaderDoc.h"
 #include "CFirmwareDownloaderView.h"
+#include "CHelpWindow.h"
 #include "CInstanceLock.h"
 #include "CMainFrame.h"
 #include "CTextProgressCtrl.h"
@@ -69,6 +71,21 @@ private slots:
             QVERIFY2(fixture.Enabled(id), qPrintable(QString::number(id)));
         QCOMPARE(fixture.Frame().windowTitle(), QStringLiteral("Untitled - QuarnDownloader"));
         QCOMPARE(fixture.View().headerItem()->text(4), QStringLiteral("Download Status"));
+    }
+
+    void f1OpensTheHelpBesideTheProgramWhateverTheCurrentFolder()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start());
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(QDir::rootPath());
+        QTest::keyClick(&fixture.Frame(), Qt::Key_F1);
+        QDir::setCurrent(before);
+        CHelpWindow* help = fixture.Frame().HelpWindow();
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(help->source().toLocalFile(),
+                 QCoreApplication::applicationDirPath() + QStringLiteral("/Firmware Downloader.html"));
+        QVERIFY(help->toPlainText().contains(QStringLiteral("How many downloads run at once")));
     }
 
     void saveAsWritesADocumentWithNoPrinters()
