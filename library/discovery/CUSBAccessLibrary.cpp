@@ -1,7 +1,6 @@
 #include "CUSBAccessLibrary.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -45,29 +44,8 @@ std::vector<CString> CUSBAccessLibrary::DetectUSBDevices() const
     return devices;
 }
 
-namespace {
-
-// The access library installed beside this one, or its bare name for the system's search.
-// Searching by path rather than relying on this library's own search path also holds where
-// a tool intercepts the loading (the sanitizers do).
-CString DefaultLibraryName()
-{
-    Dl_info self{};
-    if (dladdr(reinterpret_cast<void*>(&DefaultLibraryName), &self) && self.dli_fname) {
-        const CString ownPath = self.dli_fname;
-        const std::size_t slash = ownPath.rfind('/');
-        if (slash != CString::npos) {
-            const CString beside = ownPath.substr(0, slash + 1) + kQuarnUSBLibraryName;
-            if (access(beside.c_str(), F_OK) == 0) return beside;
-        }
-    }
-    return kQuarnUSBLibraryName;
-}
-
-}  // namespace
-
 CString& CUSBAccessLibrary::LibraryName()
 {
-    static CString name = DefaultLibraryName();
+    static CString name = kQuarnUSBLibraryName;
     return name;
 }
