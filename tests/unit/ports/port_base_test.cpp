@@ -13,22 +13,10 @@
 #include "CQuarnPrinterException.h"
 #include "PseudoTerminal.h"
 #include "TemporaryFolder.h"
+#include "PrinterErrorOf.h"
 
 namespace {
 
-// The code of the printer error the call raises, or 0 when it raises none.
-template <class Call>
-unsigned long PrinterErrorOf(Call call)
-{
-    try {
-        call();
-    } catch (CQuarnPrinterException* e) {
-        const unsigned long code = e->m_dwCode;
-        e->Delete();
-        return code;
-    }
-    return 0;
-}
 
 class PortOnTerminal : public ::testing::Test {
 protected:

@@ -17,24 +17,12 @@
 #include "CSerialLineSetup.h"
 #include "CSerialPort.h"
 #include "PseudoTerminal.h"
+#include "PrinterErrorOf.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// The code of the printer error the call raises, or 0 when it raises none.
-template <class Call>
-unsigned long PrinterErrorOf(Call call)
-{
-    try {
-        call();
-    } catch (CQuarnPrinterException* e) {
-        const unsigned long code = e->m_dwCode;
-        e->Delete();
-        return code;
-    }
-    return 0;
-}
 
 struct LineSettings {
     std::int32_t baud, dataBits, parity, stopBits, flow;

@@ -9,19 +9,9 @@
 #include "ScratchFile.h"
 #include "collection_test_access.h"
 #include "messages.h"
+#include "PrinterErrorOf.h"
 
 namespace {
-
-unsigned long CodeOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (CQuarnPrinterException* e) {
-        CExceptionHolder<> holder(e);
-        return e->m_dwCode;
-    }
-    return 0;
-}
 
 class CollectionMembers : public ::testing::Test {
 protected:
@@ -45,11 +35,11 @@ TEST_F(CollectionMembers, NullOrForeignRecordIsAConfigurationError)
     CQuarnPrinter foreign;
     foreign.m_strName = "Kept";
 
-    EXPECT_EQ(CodeOf([&] { m_printers.DeletePrinter(nullptr); }), errConfiguration);
-    EXPECT_EQ(CodeOf([&] { m_printers.SetDownloadFile(nullptr, "/a"); }), errConfiguration);
+    EXPECT_EQ(PrinterErrorOf([&] { m_printers.DeletePrinter(nullptr); }), errConfiguration);
+    EXPECT_EQ(PrinterErrorOf([&] { m_printers.SetDownloadFile(nullptr, "/a"); }), errConfiguration);
     // A record of the same name that is not the list's own must not take the list's one with it.
-    EXPECT_EQ(CodeOf([&] { m_printers.DeletePrinter(&foreign); }), errConfiguration);
-    EXPECT_EQ(CodeOf([&] { m_printers.SetDownloadFile(&foreign, "/a"); }), errConfiguration);
+    EXPECT_EQ(PrinterErrorOf([&] { m_printers.DeletePrinter(&foreign); }), errConfiguration);
+    EXPECT_EQ(PrinterErrorOf([&] { m_printers.SetDownloadFile(&foreign, "/a"); }), errConfiguration);
     EXPECT_EQ(m_printers.GetPrinterCount(), 1);
     EXPECT_FALSE(m_printers.IsModified());
 }
