@@ -23,6 +23,15 @@ namespace {
 // The test pages' fallback text id; no text exists under it.
 constexpr unsigned kTestPageFallbackId = 10;
 
+// A row keeps its printer's name and file as they were at the rebuild: the enable rules
+// read them whenever the selection changes, also while a message box of a command is open
+// and a printer of a selected row may already have been freed.
+constexpr int kPrinterRole = Qt::UserRole;
+constexpr int kNameRole = Qt::UserRole + 1;
+constexpr int kFileRole = Qt::UserRole + 2;
+
+QByteArray Bytes(const CString& text) { return QByteArray(text.data(), static_cast<qsizetype>(text.size())); }
+
 QString Text(const CString& bytes) { return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size())); }
 
 // Shows a library error the way every printer command ends one.
@@ -168,7 +177,9 @@ QTreeWidgetItem* CFirmwareDownloaderView::MakeRow(CQuarnPrinterData* pPrinter) c
                                                 QString()});
     static const QIcon icon = PrinterRowIcon();
     row->setIcon(colName, icon);
-    row->setData(colName, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(pPrinter)));
+    row->setData(colName, kPrinterRole, QVariant::fromValue(reinterpret_cast<quintptr>(pPrinter)));
+    row->setData(colName, kNameRole, Bytes(pPrinter->Name()));
+    row->setData(colName, kFileRole, Bytes(file));
     return row;
 }
 
@@ -197,7 +208,7 @@ void CFirmwareDownloaderView::RemoveAllRows()
 CQuarnPrinterData* CFirmwareDownloaderView::RowPrinter(int row) const
 {
     QTreeWidgetItem* item = topLevelItem(row);
-    return item ? reinterpret_cast<CQuarnPrinterData*>(item->data(colName, Qt::UserRole).value<quintptr>()) : nullptr;
+    return item ? reinterpret_cast<CQuarnPrinterData*>(item->data(colName, kPrinterRole).value<quintptr>()) : nullptr;
 }
 
 CTextProgressCtrl* CFirmwareDownloaderView::ProgressBar(CQuarnPrinterData* pPrinter) const
@@ -235,27 +246,33 @@ void CFirmwareDownloaderView::EndProgress(CQuarnPrinterData* pPrinter, const QSt
 
 int CFirmwareDownloaderView::SelectedCount() const { return static_cast<int>(selectionModel()->selectedRows().size()); }
 
+std::vector<QTreeWidgetItem*> CFirmwareDownloaderView::SelectedRows() const
+{
+    std::vector<QTreeWidgetItem*> rows;
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        if (topLevelItem(row)->isSelected()) rows.push_back(topLevelItem(row));
+    }
+    return rows;
+}
+
 std::vector<CQuarnPrinterData*> CFirmwareDownloaderView::SelectedPrinters() const
 {
     std::vector<CQuarnPrinterData*> printers;
-    for (int row = 0; row < topLevelItemCount(); ++row) {
-        if (topLevelItem(row)->isSelected()) printers.push_back(RowPrinter(row));
-    }
+    for (QTreeWidgetItem* row : SelectedRows()) printers.push_back(RowPrinter(indexOfTopLevelItem(row)));
     return printers;
 }
 
 bool CFirmwareDownloaderView::HasDownloadFiles(bool selectedOnly, bool everyRow) const
 {
-    std::vector<CQuarnPrinterData*> rows;
+    std::vector<QTreeWidgetItem*> rows;
     if (selectedOnly) {
-        rows = SelectedPrinters();
+        rows = SelectedRows();
     } else {
-        for (int row = 0; row < topLevelItemCount(); ++row) rows.push_back(RowPrinter(row));
+        for (int row = 0; row < topLevelItemCount(); ++row) rows.push_back(topLevelItem(row));
     }
     if (rows.empty()) return false;
-    for (CQuarnPrinterData* pPrinter : rows) {
-        if (!pPrinter) continue;
-        const bool hasFile = !pPrinter->DownloadFile().empty();
+    for (QTreeWidgetItem* row : rows) {
+        const bool hasFile = !row->data(colName, kFileRole).toByteArray().isEmpty();
         if (everyRow && !hasFile) return false;
         if (!everyRow && hasFile) return true;
     }
@@ -264,7 +281,9 @@ bool CFirmwareDownloaderView::HasDownloadFiles(bool selectedOnly, bool everyRow)
 
 void CFirmwareDownloaderView::BuildSelectedMap(CMapStringToOb& map) const
 {
-    for (CQuarnPrinterData* pPrinter : SelectedPrinters()) map[pPrinter->Name()] = pPrinter;
+    for (QTreeWidgetItem* row : SelectedRows()) {
+        map[row->data(colName, kNameRole).toByteArray().toStdString()] = RowPrinter(indexOfTopLevelItem(row));
+    }
 }
 
 std::unique_ptr<QMenu> CFirmwareDownloaderView::CreateContextMenu(const QPoint& viewportPoint)

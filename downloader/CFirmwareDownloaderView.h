@@ -83,6 +83,7 @@ private:
     void OnDownloadBegin(CQuarnPrinterData* pPrinter, std::int64_t length, bool current);
     void OnDownloadProgress(CQuarnPrinterData* pPrinter, std::int64_t position, bool current);
     void OnDownloadEnd(CQuarnPrinterData* pPrinter, bool current);
+    std::vector<QTreeWidgetItem*> SelectedRows() const;
     std::vector<CQuarnPrinterData*> SelectedPrinters() const;
     QTreeWidgetItem* MakeRow(CQuarnPrinterData* pPrinter) const;
     void FitColumns();
