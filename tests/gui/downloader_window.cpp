@@ -36,7 +36,9 @@ ModalScript::Step ChooseFile(const std::filesystem::path& path)
             return;
         }
         dialog->selectFile(QString::fromStdString(path.string()));
-        static_cast<QDialog*>(dialog)->accept();
+        // Closed as its OK button would, without the button's own checks, which race with
+        // the dialog's listing of the folder on a thread of its own.
+        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
     };
 }
 
