@@ -27,7 +27,8 @@ if(TARGET QuarnDownloaderCore)
     add_test(NAME gui_downloader_screenshots
         COMMAND ${QUARN_XVFB_RUN} -a $<TARGET_FILE:gui_downloader_screenshots> ${CMAKE_CURRENT_BINARY_DIR}/screenshots)
     set_tests_properties(gui_downloader_screenshots PROPERTIES
-        LABELS "gui;smoke" TIMEOUT 180 ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+        LABELS "gui;smoke" TIMEOUT 180
+        ENVIRONMENT "QT_QPA_PLATFORM=xcb;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp")
   endif()
 endif()
 
