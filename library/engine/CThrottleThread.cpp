@@ -15,11 +15,19 @@ const CThreadMessageMap* CThrottleThread::GetMessageMap() const
     return &map;
 }
 
+void CThrottleThread::RequestDownload(WPARAM pThread, std::uint32_t nThreadID)
+{
+    ++m_nRequestsMade;
+    PostThreadMessage(m_nThreadID, WM_DOWNLOAD, pThread, nThreadID);
+}
+
 void CThrottleThread::OnQueueDownload(WPARAM wParam, LPARAM lParam)
 {
+    std::lock_guard lock(m_pendingMutex);
+    // A request made before a cancel may arrive after it: it is dropped, as if it had waited.
+    if (++m_nRequestsTakenIn <= m_nDropRequestsUpTo) return;
     // A request without a thread could never report its end and would hold a place for good.
     if (wParam == 0) return;
-    std::lock_guard lock(m_pendingMutex);
     m_pendingThreads.push_back({wParam, static_cast<std::uint32_t>(lParam)});
 }
 
@@ -37,8 +45,7 @@ void CThrottleThread::ClearQueues()
     std::lock_guard runningLock(m_runningMutex);
     m_runningThreads.clear();
     m_pendingThreads.clear();
-    // Requests posted just before the cancel and not yet taken in would be queued after it.
-    RemoveThreadMessages(m_nThreadID, WM_DOWNLOAD);
+    m_nDropRequestsUpTo = m_nRequestsMade;
 }
 
 std::size_t CThrottleThread::PendingCount() const
@@ -65,8 +72,10 @@ bool CThrottleThread::OnIdle(long lCount)
         if (m_pendingThreads.empty()) return true;  // a ClearQueues came in between
         next = m_pendingThreads.front();
         m_pendingThreads.pop_front();
+        // Posted before the lock is let go, so a cancel that follows finds the start either
+        // still pending or already in the printer thread's queue, where it removes it.
+        PostThreadMessage(next.nThreadID, WM_DOWNLOAD, reinterpret_cast<WPARAM>(this), m_nThreadID);
     }
-    PostThreadMessage(next.nThreadID, WM_DOWNLOAD, reinterpret_cast<WPARAM>(this), m_nThreadID);
     {
         std::lock_guard lock(m_runningMutex);
         m_runningThreads.push_back(next);

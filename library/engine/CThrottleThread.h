@@ -14,7 +14,10 @@ public:
     const CThreadMessageMap* GetMessageMap() const override;
     // Starts the next pending download while there is room.
     bool OnIdle(long lCount) override;
-    // Drops every pending and running entry; called on the requester's thread.
+    // Asks for one download by a printer thread; called on the requester's thread.
+    void RequestDownload(WPARAM pThread, std::uint32_t nThreadID);
+    // Drops every pending and running entry, and every request made before it that has not
+    // been taken in yet; called on the requester's thread.
     void ClearQueues();
 
     std::size_t PendingCount() const;
@@ -42,4 +45,9 @@ private:
     mutable std::mutex m_runningMutex;
     std::deque<Entry> m_pendingThreads;
     std::deque<Entry> m_runningThreads;
+    // Requests are counted as they are made and as they are taken in (in the same order,
+    // the queue being first in, first out), so a cancel can name exactly the ones it drops.
+    std::atomic<std::uint64_t> m_nRequestsMade{0};
+    std::uint64_t m_nRequestsTakenIn = 0;  // under m_pendingMutex
+    std::uint64_t m_nDropRequestsUpTo = 0;  // under m_pendingMutex
 };

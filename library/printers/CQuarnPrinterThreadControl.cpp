@@ -61,8 +61,7 @@ void CQuarnPrinter::QueueDownload(int maxDownloads)
     g_pScheduler->m_nMaxSimultaneous = maxDownloads;
     // The thread id travels with the pointer so the scheduler never has to read a
     // thread object that may have ended.
-    PostThreadMessage(g_pScheduler->m_nThreadID, WM_DOWNLOAD, reinterpret_cast<WPARAM>(m_pThread),
-                      m_pThread ? m_pThread->m_nThreadID : 0);
+    g_pScheduler->RequestDownload(reinterpret_cast<WPARAM>(m_pThread), m_pThread ? m_pThread->m_nThreadID : 0);
 }
 
 void CQuarnPrinter::CancelPrinterDownload()
