@@ -25,15 +25,15 @@ using namespace std::chrono_literals;
 
 class WiredSerialQueries : public ::testing::Test {
 protected:
-    // Starts the simulator with one serial printer per spec ("NAME[,option...]") and loads
+    // Starts the simulator with one serial printer per description ("NAME[,option...]") and loads
     // them into the list, each on its own pseudo-terminal with the stored defaults.
-    void Start(const std::vector<std::string>& specs)
+    void Start(const std::vector<std::string>& printers)
     {
         std::vector<std::string> arguments;
         std::vector<std::string> names;
-        for (const std::string& spec : specs) {
-            const std::string name = spec.substr(0, spec.find(','));
-            const std::string options = spec.substr(name.size());
+        for (const std::string& printer : printers) {
+            const std::string name = printer.substr(0, printer.find(','));
+            const std::string options = printer.substr(name.size());
             arguments.insert(arguments.end(), {"--serial", name + "@" + (m_folder.Path() / name).string() + options});
             names.push_back(name);
         }
