@@ -11,6 +11,7 @@
 #include "CQtUserInterface.h"
 #include "CQuarnPrinter.h"
 #include "CQuarnPrinters.h"
+#include "KeyboardInput.h"
 #include "ModalScript.h"
 #include "RecordingWnd.h"
 #include "ScopedEnvironment.h"
@@ -28,21 +29,6 @@ public:
     }
 };
 
-void Retype(QLineEdit* field, const QString& text)
-{
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Backspace);
-    QTest::keyClicks(field, text);
-}
-
-void Choose(QComboBox* list, const QString& text)
-{
-    list->setFocus();
-    QTest::keyClick(list, Qt::Key_Home);
-    for (int i = 0; i < list->count() && list->currentText() != text; ++i) QTest::keyClick(list, Qt::Key_Down);
-    QCOMPARE(list->currentText(), text);
-}
 
 // A dialog step: name the printer, choose a serial port, OK.
 ModalScript::Step NameAndPort(const QString& name, const QString& port)

@@ -16,31 +16,14 @@
 #include "CommandTable.h"
 #include "SimProcess.h"
 #include "downloader_fixture.h"
+#include "Screenshot.h"
 
 namespace {
-
-bool Save(QWidget& widget, const QDir& folder, const QString& name)
-{
-    if (!widget.isVisible()) widget.show();
-    if (!QTest::qWaitForWindowExposed(&widget)) {
-        std::fprintf(stderr, "%s was never shown\n", qPrintable(name));
-        return false;
-    }
-    QTest::qWait(150);
-    const QString path = folder.filePath(name + ".png");
-    const QPixmap picture = widget.grab();
-    if (picture.isNull() || !picture.save(path) || QFileInfo(path).size() == 0) {
-        std::fprintf(stderr, "cannot save %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return true;
-}
 
 bool SaveMenu(std::unique_ptr<QMenu> menu, QWidget& owner, const QDir& folder, const QString& name)
 {
     menu->popup(owner.mapToGlobal(QPoint(40, 40)));
-    const bool saved = Save(*menu, folder, name);
+    const bool saved = SaveScreenshot(*menu, folder, name);
     menu->close();
     return saved;
 }
@@ -99,7 +82,7 @@ int main(int argc, char** argv)
         },
         10000);
     if (!downloading) std::fprintf(stderr, "the downloads did not show their bars\n");
-    saved &= downloading && Save(frame, folder, "downloader-downloading");
+    saved &= downloading && SaveScreenshot(frame, folder, "downloader-downloading");
     fixture.View().OnDownloadCancel();
     WaitFor([&] { return view.ActiveDownloads() == 0; }, 30000);
 
@@ -110,12 +93,12 @@ int main(int argc, char** argv)
                       "downloader-context-background");
 
     COptionsDlg options(1, &frame);
-    saved &= Save(options, folder, "downloader-options");
+    saved &= SaveScreenshot(options, folder, "downloader-options");
     options.close();
     CAboutDlg about(&frame);
-    saved &= Save(about, folder, "downloader-about");
+    saved &= SaveScreenshot(about, folder, "downloader-about");
     about.close();
     frame.OpenHelpFile();
-    saved &= frame.HelpWindow() && Save(*frame.HelpWindow(), folder, "downloader-help");
+    saved &= frame.HelpWindow() && SaveScreenshot(*frame.HelpWindow(), folder, "downloader-help");
     return saved ? 0 : 1;
 }

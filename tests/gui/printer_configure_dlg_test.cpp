@@ -15,6 +15,7 @@
 #include "CSerialPort.h"
 #include "CUSBPort.h"
 #include "FakePort.h"
+#include "KeyboardInput.h"
 #include "ModalScript.h"
 #include "ScriptedUserInterface.h"
 
@@ -27,22 +28,6 @@ QStringList Entries(const QComboBox* list)
     return entries;
 }
 
-void Retype(QLineEdit* field, const QString& text)
-{
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Backspace);
-    QTest::keyClicks(field, text);
-}
-
-// Chooses an entry with the arrow keys on the closed list, as a keyboard user would.
-void Choose(QComboBox* list, const QString& text)
-{
-    list->setFocus();
-    QTest::keyClick(list, Qt::Key_Home);
-    for (int i = 0; i < list->count() && list->currentText() != text; ++i) QTest::keyClick(list, Qt::Key_Down);
-    QCOMPARE(list->currentText(), text);
-}
 
 }  // namespace
 

@@ -12,26 +12,15 @@
 #include "CSerialPort.h"
 #include "CSerialPortSettingsDlg.h"
 #include "FakeSearch.h"
+#include "Screenshot.h"
 
 namespace {
 
 bool Save(QWidget& dialog, const QDir& folder, const QString& name)
 {
-    dialog.show();
-    if (!QTest::qWaitForWindowExposed(&dialog)) {
-        std::fprintf(stderr, "%s was never shown\n", qPrintable(name));
-        return false;
-    }
-    QTest::qWait(100);
-    const QString path = folder.filePath(name + ".png");
-    const QPixmap picture = dialog.grab();
-    if (picture.isNull() || !picture.save(path) || QFileInfo(path).size() == 0) {
-        std::fprintf(stderr, "cannot save %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
+    const bool saved = SaveScreenshot(dialog, folder, name);
     dialog.close();
-    return true;
+    return saved;
 }
 
 }  // namespace
