@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
@@ -35,10 +36,14 @@ ModalScript::Step ChooseFile(const std::filesystem::path& path)
             dialog->reject();
             return;
         }
-        dialog->selectFile(QString::fromStdString(path.string()));
-        // Closed as its OK button would, without the button's own checks, which race with
-        // the dialog's listing of the folder on a thread of its own.
-        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
+        // Typed into the file name field as a person would: selectFile() leaves that field
+        // alone while it has the focus, which the dialog gives it only once its window is
+        // active, so the chosen path would depend on how fast the window came up.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(QString::fromStdString(path.string()));
+        // What the Open or Save button does, with its checks.
+        QMetaObject::invokeMethod(dialog, "accept");
     };
 }
 
