@@ -32,7 +32,8 @@ public:
                     m_program->Ip({"route", "add", "default", "dev", "veth0"});
         for (int number = 1; made && number <= kPrinterAddresses; ++number)
             made = m_printers->Ip({"addr", "add", PrinterAddress(number) + "/24", "brd", "+", "dev", "veth1"});
-        made = made && m_printers->Ip({"link", "set", "veth1", "up"});
+        made = made && m_printers->Ip({"link", "set", "veth1", "up"}) && m_program->WaitUntilRunning("veth0") &&
+               m_printers->WaitUntilRunning("veth1");
         if (!made) {
             m_whyNot = "the veth pair between the test's namespaces cannot be set up";
             m_printers.reset();

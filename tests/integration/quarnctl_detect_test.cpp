@@ -20,6 +20,16 @@ protected:
         EXPECT_EQ(mkfifo(path.c_str(), 0600), 0) << path;
         return path;
     }
+
+    // The simulator's record of the search, to tell a lost request from a lost answer.
+    static std::string DiscoveryRecord(const SimProcess& sim)
+    {
+        std::string text;
+        for (const auto& event : sim.DiscoveryEvents())
+            text += event.printer + (event.answer ? " answered " + event.to + ": " + event.result
+                                                  : " heard a request from " + event.from) + "\n";
+        return text;
+    }
 };
 
 }  // namespace
@@ -101,6 +111,7 @@ TEST_F(QuarnctlDetect, NetworkPrintersAreAddedOrRenamedAsTheyAnswer)
     }
     const auto result = m_runner.Wait(pid);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(result.out, "renamed\tOld\tLab\nadded\tOffice\t" + office + "\n");
+    EXPECT_EQ(result.out, "renamed\tOld\tLab\nadded\tOffice\t" + office + "\n")
+        << result.err << "\nwhat the printers heard and sent:\n" << DiscoveryRecord(sim);
     EXPECT_EQ(Run({"list", Doc()}).out, "Lab\t\t" + lab + "\tNone Selected\nOffice\t\t" + office + "\tNone Selected\n");
 }

@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -113,6 +115,24 @@ bool NetworkNamespace::Ip(const std::vector<std::string>& arguments) const
     std::vector<std::string> command = {"ip", "-n", m_name};
     command.insert(command.end(), arguments.begin(), arguments.end());
     return Run(command) == 0;
+}
+
+bool NetworkNamespace::WaitUntilRunning(const std::string& interface) const
+{
+    const ThreadVisit visit(*this);
+    if (!visit.Entered()) return false;
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd == -1) return false;
+    ifreq request{};
+    std::strncpy(request.ifr_name, interface.c_str(), IFNAMSIZ - 1);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    bool running = false;
+    while (!running && std::chrono::steady_clock::now() < deadline) {
+        running = ioctl(fd, SIOCGIFFLAGS, &request) == 0 && (request.ifr_flags & IFF_RUNNING) != 0;
+        if (!running) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    close(fd);
+    return running;
 }
 
 NetworkNamespace::ThreadVisit::ThreadVisit(const NetworkNamespace& space)

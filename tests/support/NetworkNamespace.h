@@ -28,6 +28,11 @@ public:
     // Runs `ip -n NAME arguments...`; true when it succeeded. The command's output is dropped.
     bool Ip(const std::vector<std::string>& arguments) const;
 
+    // Waits (at most 10 s) until the system runs the interface: a link just set up drops what
+    // is sent over it until the kernel's link watch has attached its queue, which a busy
+    // machine may do well after `ip link set up` has returned.
+    bool WaitUntilRunning(const std::string& interface) const;
+
     // Moves the calling thread into the namespace for the object's lifetime. Sockets the thread
     // makes meanwhile, the threads it starts and the programs it forks all belong to the
     // namespace, and stay there after the thread has gone back.
