@@ -11,6 +11,12 @@ enum : int {
     kExitUsage = 2,   // wrong arguments, or a document that cannot be used
 };
 
+// What the statuses mean, for --help and the manual page.
+inline constexpr const char* kExitStatusText =
+    "0 success; 1 a download failed or was cancelled, a printer reported an error or did not answer, a "
+    "confirmation was not given, or another program holds the printers; 2 wrong arguments or an unusable "
+    "document.";
+
 class CommandError : public std::runtime_error {
 public:
     CommandError(const std::string& message, int exitStatus = kExitUsage)

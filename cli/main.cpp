@@ -9,15 +9,17 @@
 #include "ConsoleUserInterface.h"
 #include "DocumentCommandLine.h"
 #include "PrinterCommandLine.h"
+#include "ProgramInfoOptions.h"
+#include "QuarnctlInfo.h"
 
 int main(int argc, char** argv)
 {
     CLI::App app{"Keeps printer-settings documents (.qps), downloads files to the label printers they list, and "
-                 "asks and sets what those printers know."};
+                 "asks and sets what those printers know.",
+                 "quarnctl"};
     app.require_subcommand(1);
-    app.footer("Exit status: 0 success; 1 a download failed or was cancelled, a printer reported an error or did "
-               "not answer, a confirmation was not given, or another program holds the printers; 2 wrong "
-               "arguments or an unusable document.");
+    app.footer("Exit status: " + std::string(kExitStatusText));
+    AddProgramInfoOptions(app, QuarnctlInfo());
 
     ConsoleUserInterface ui;
     CommandAction chosen;

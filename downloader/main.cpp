@@ -1,23 +1,26 @@
 // QuarnDownloader: downloads firmware, fonts, graphics and command files into many label
 // printers at once.
 #include <QApplication>
-#include <QStringList>
+#include <QFile>
 
 #include "CFirmwareDownloaderApp.h"
 #include "CQtUserInterface.h"
 #include "CSettingsApplication.h"
+#include "DownloaderCommandLine.h"
 
 int main(int argc, char* argv[])
 {
+    DownloaderCommandLine commandLine;
+    if (const std::optional<int> ended = commandLine.ParseBeforeStart(argc, argv)) return *ended;
     QApplication application(argc, argv);
+    if (const std::optional<int> ended = commandLine.ParseAfterToolkit(argc, argv)) return *ended;
     // The library's message boxes and dialogs appear on this program's GUI thread.
     CQtUserInterface userInterface;
     AfxSetUserInterface(&userInterface);
-    const QStringList arguments = QApplication::arguments();
-    int status = 0;
+    int status = kDownloaderExitNotStarted;
     {
         CFirmwareDownloaderApp app;
-        if (app.InitInstance(arguments.size() > 1 ? arguments.at(1) : QString())) {
+        if (app.InitInstance(QFile::decodeName(QByteArray::fromStdString(commandLine.Document())))) {
             status = QApplication::exec();
             app.ExitInstance();
         }

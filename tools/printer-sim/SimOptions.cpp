@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <set>
 
+#include "ProgramInfoOptions.h"
+
 namespace {
 
 constexpr const char* kDescription =
@@ -65,6 +67,23 @@ constexpr const char* kSerialHelp =
     "closes the device or the simulator gets SIGUSR1, which lets every held line go. A line\n"
     "still held when the host closes the device is let go at once. May be given many times.";
 
+constexpr int kExitUsage = 2;
+
+ProgramInfo SimInfo()
+{
+    ProgramInfo info;
+    info.summary = "simulated label printers for tests, demos and benchmarks";
+    info.exitStatus =
+        "0 stopped by SIGTERM or SIGINT, with the record complete; 1 a printer could not be set up (an address "
+        "that cannot be listened on, a link that cannot be made); 2 wrong arguments.";
+    info.sections = {{"Examples",
+                      "quarn-printer-sim --record record.jsonl --network Printer#1@127.0.0.2:9100,rate=1500000\n"
+                      "One network printer on 127.0.0.2 taking 1.5 MB/s; quarnctl add doc.qps --network 127.0.0.2 "
+                      "adds it to a document."}};
+    info.seeAlso = {"quarnctl(1)", "QuarnDownloader(1)"};
+    return info;
+}
+
 }  // namespace
 
 std::optional<SimOptions> SimOptions::Parse(int argc, char** argv, int& exitCode)
@@ -74,6 +93,7 @@ std::optional<SimOptions> SimOptions::Parse(int argc, char** argv, int& exitCode
     std::vector<std::string> serial;
     CLI::App app(kDescription, "quarn-printer-sim");
     app.get_formatter()->column_width(32);
+    AddProgramInfoOptions(app, SimInfo());
     app.add_option("--record", options.recordPath, "File to write the record to (replaced if it exists)")->type_name("FILE");
     app.add_option("--network", network, kNetworkHelp)->type_name("SPEC")->take_all();
     app.add_option("--serial", serial, kSerialHelp)->type_name("SPEC")->take_all();
@@ -103,10 +123,11 @@ std::optional<SimOptions> SimOptions::Parse(int argc, char** argv, int& exitCode
         if (options.networkPrinters.empty() && options.serialPrinters.empty())
             throw CLI::ValidationError("no printer to simulate: give --network or --serial at least once");
     } catch (const CLI::ParseError& error) {
-        exitCode = app.exit(error);
+        exitCode = app.exit(error) == 0 ? 0 : kExitUsage;
         return std::nullopt;
     } catch (const std::invalid_argument& error) {
-        exitCode = app.exit(CLI::ValidationError(error.what()));
+        app.exit(CLI::ValidationError(error.what()));
+        exitCode = kExitUsage;
         return std::nullopt;
     }
     return options;

@@ -1,0 +1,6 @@
+// What quarnctl's manual page says beyond its options.
+#pragma once
+
+#include "ProgramInfo.h"
+
+ProgramInfo QuarnctlInfo();
