@@ -10,6 +10,7 @@
 
 #include "CArchive.h"
 #include "CQuarnPrinterException.h"
+#include "DeviceOpenError.h"
 #include "PortIO.h"
 #include "PrinterErrors.h"
 
@@ -62,7 +63,7 @@ void CPortBase::Open()
     // Opened without waiting: a serial line whose modem control is on would otherwise block
     // here until a carrier appears. Transfers are synchronous again once it is held.
     const int fd = ::open(m_strDevice.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) ThrowPrinterError(errPortUnavailable);
+    if (fd < 0) ThrowDeviceOpenError(m_strDevice, errno);
     const int flags = fcntl(fd, F_GETFL);
     if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1 || !TakeExclusively(fd)) {
         ::close(fd);

@@ -9,6 +9,7 @@
 
 #include "CQuarnPrinterException.h"
 #include "DeviceId.h"
+#include "DeviceOpenError.h"
 #include "DeviceWait.h"
 #include "PrinterErrors.h"
 
@@ -44,7 +45,7 @@ void CUSBPort::Open()
     // Opening again would lose the descriptor already held.
     if (IsOpen()) return;
     const int fd = ::open(m_strDevice.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd == -1) ThrowPrinterError(errPortUnavailable);
+    if (fd == -1) ThrowDeviceOpenError(m_strDevice, errno);
     m_hDevice = fd;
 }
 
