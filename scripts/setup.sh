@@ -9,6 +9,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcli11-dev nlohmann-json3-dev libssl-dev
   netcat-openbsd iproute2 xvfb xauth time
+  # Packages and their checks (scripts/package.sh, scripts/package-check.sh)
+  debhelper dpkg-dev fakeroot lintian desktop-file-utils appstream shared-mime-info librsvg2-bin
+  man-db xdotool passwd util-linux
 )
 
 missing=()
