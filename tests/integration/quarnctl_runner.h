@@ -8,9 +8,11 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <grp.h>
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -37,12 +39,19 @@ public:
     // Gives the program a terminal (a pseudo-terminal's device) for stdin and stderr, as an
     // operator at a console has; stdout stays collected.
     void UseTerminal(std::string device) { m_terminal = std::move(device); }
+    // Runs the program as another user, member of groups besides its own group gid.
+    void RunAs(uid_t uid, gid_t gid, std::vector<gid_t> groups)
+    {
+        m_user = {uid, gid, std::move(groups)};
+    }
+    // Runs another copy of the program.
+    void UseProgram(std::string path) { m_program = std::move(path); }
 
     // Starts quarnctl; Wait collects it. Everything is prepared before fork, so the child
     // only calls what is safe between fork and exec.
     pid_t Start(const std::vector<std::string>& arguments)
     {
-        std::vector<std::string> words = {QUARNCTL_PATH};
+        std::vector<std::string> words = {m_program};
         words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (std::string& word : words) argv.push_back(word.data());
@@ -66,8 +75,13 @@ public:
         if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return -1;
         const rlim_t limit = m_fileSizeLimit;
         const char* terminal = m_terminal.empty() ? nullptr : m_terminal.c_str();
+        const std::optional<User> user = m_user;
         const pid_t pid = fork();
         if (pid == 0) {
+            // Groups first: once the user is set, they can no longer be changed.
+            if (user && (setgroups(user->groups.size(), user->groups.data()) != 0 || setgid(user->gid) != 0 ||
+                         setuid(user->uid) != 0))
+                _exit(126);
             dup2(out[1], STDOUT_FILENO);
             dup2(err[1], STDERR_FILENO);
             if (terminal) {
@@ -142,6 +156,12 @@ private:
         ::close(fd);
     }
 
+    struct User {
+        uid_t uid;
+        gid_t gid;
+        std::vector<gid_t> groups;
+    };
+
     std::mutex m_mutex;
     std::condition_variable m_arrived;
     QuarnctlResult m_result;
@@ -150,4 +170,6 @@ private:
     std::map<std::string, std::string> m_environment;
     rlim_t m_fileSizeLimit = RLIM_INFINITY;
     std::string m_terminal;
+    std::optional<User> m_user;
+    std::string m_program = QUARNCTL_PATH;
 };
