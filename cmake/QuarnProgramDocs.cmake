@@ -26,4 +26,6 @@ function(quarn_program_docs target)
     install(FILES ${completion} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ${target})
   endif()
   add_custom_target(${target}-docs ALL DEPENDS ${outputs})
+  # Where the tests find what was written.
+  set_target_properties(${target}-docs PROPERTIES QUARN_MAN_PAGE ${page} QUARN_COMPLETION "${completion}")
 endfunction()
