@@ -3,27 +3,28 @@
 # --bash-completion options), so that every option it has is in them; both are installed.
 set(QUARN_CAPTURE_OUTPUT_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/CaptureOutput.cmake)
 
+# Writes what the program target prints for option to output.
+function(quarn_capture_program_output target option output)
+  add_custom_command(OUTPUT ${output}
+      COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${target}> -DOPTION=${option} -DOUTPUT=${output}
+              -P ${QUARN_CAPTURE_OUTPUT_SCRIPT}
+      DEPENDS ${target} ${QUARN_CAPTURE_OUTPUT_SCRIPT}
+      COMMENT "${target} ${option}"
+      VERBATIM)
+endfunction()
+
 function(quarn_program_docs target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "COMPLETION" "" "")
   set(page ${CMAKE_CURRENT_BINARY_DIR}/${target}.1)
-  add_custom_command(OUTPUT ${page}
-      COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${target}> -DOPTION=--man-page -DOUTPUT=${page}
-              -P ${QUARN_CAPTURE_OUTPUT_SCRIPT}
-      DEPENDS ${target} ${QUARN_CAPTURE_OUTPUT_SCRIPT}
-      COMMENT "Writing the manual page of ${target}"
-      VERBATIM)
-  set(outputs ${page})
+  quarn_capture_program_output(${target} --man-page ${page})
   install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  set(outputs ${page})
+  set(completion "")
   if(arg_COMPLETION)
     set(completion ${CMAKE_CURRENT_BINARY_DIR}/${target}.bash-completion)
-    add_custom_command(OUTPUT ${completion}
-        COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${target}> -DOPTION=--bash-completion -DOUTPUT=${completion}
-                -P ${QUARN_CAPTURE_OUTPUT_SCRIPT}
-        DEPENDS ${target} ${QUARN_CAPTURE_OUTPUT_SCRIPT}
-        COMMENT "Writing the bash completion of ${target}"
-        VERBATIM)
-    list(APPEND outputs ${completion})
+    quarn_capture_program_output(${target} --bash-completion ${completion})
     install(FILES ${completion} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ${target})
+    list(APPEND outputs ${completion})
   endif()
   add_custom_target(${target}-docs ALL DEPENDS ${outputs})
   # Where the tests find what was written.
