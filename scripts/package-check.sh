@@ -46,7 +46,7 @@ appstreamcli validate --no-net --strict "$unpacked"/usr/share/metainfo/*.xml || 
 mime="$scratch/mime"
 mkdir -p "$mime/packages"
 cp "$unpacked"/usr/share/mime/packages/*.xml "$mime/packages/"
-update-mime-database "$mime"
+update-mime-database "$mime" >/dev/null 2>&1 || fail "update-mime-database refused the document type"
 grep -qx 'application/x-quarn-printer-settings:\*\.qps' "$mime/globs" \
   || fail "the MIME database does not know *.qps"
 grep -q 'MimeType=application/x-quarn-printer-settings;' "$unpacked"/usr/share/applications/*.desktop \
