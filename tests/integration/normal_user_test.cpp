@@ -138,3 +138,15 @@ TEST_F(NormalUser, DownloadsToADeviceOpenToEveryone)
     ASSERT_EQ(sessions.size(), 1u);
     EXPECT_EQ(sessions[0].sha256, Sha256::Of(ScratchFile::Pattern(200 * 1024 + 5)));
 }
+
+TEST_F(NormalUser, ListsThePortsItMayNotOpen)
+{
+    // The machine's own ports: root may open them all; the user, in none of their groups,
+    // still sees every one of them.
+    const auto asRoot = m_runner.Run({"ports"});
+    ASSERT_EQ(asRoot.exitStatus, 0) << asRoot.err;
+    m_runner.RunAs(m_user.Uid(), m_user.Gid(), {});
+    const auto asUser = m_runner.Run({"ports"});
+    EXPECT_EQ(asUser.exitStatus, 0) << asUser.err;
+    EXPECT_EQ(asUser.out, asRoot.out);
+}
