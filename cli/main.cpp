@@ -8,12 +8,15 @@
 #include "CommandError.h"
 #include "ConsoleUserInterface.h"
 #include "DocumentCommandLine.h"
+#include "OpenFileLimit.h"
 #include "PrinterCommandLine.h"
 #include "ProgramInfoOptions.h"
 #include "QuarnctlInfo.h"
 
 int main(int argc, char** argv)
 {
+    // A document of a thousand printers, or a search that finds them, needs more than the usual 1024.
+    RaiseOpenFileLimit();
     CLI::App app{"Keeps printer-settings documents (.qps), downloads files to the label printers they list, and "
                  "asks and sets what those printers know.",
                  "quarnctl"};

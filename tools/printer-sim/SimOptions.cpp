@@ -11,7 +11,8 @@ constexpr const char* kDescription =
     "Simulated label printers for tests, demos and benchmarks.\n"
     "Prints one line per printer, \"listening NAME ADDRESS:PORT\", \"discovery NAME\n"
     "ADDRESS:PORT\" for each discovery responder, \"serial NAME LINK DEVICE\" for each serial\n"
-    "printer and \"broadcast ADDRESS:PORT\" for each broadcast listener, then \"ready\" once\n"
+    "printer, \"broadcast ADDRESS:PORT\" for each broadcast listener and \"fleet FIRST COUNT\"\n"
+    "for each fleet, then \"ready\" once\n"
     "every printer can be reached, and runs until SIGTERM or SIGINT, when it closes every\n"
     "connection, completes the record and exits with 0.\n"
     "\n"
@@ -32,7 +33,9 @@ constexpr const char* kDescription =
     "\"discovery request\": every datagram a responder heard: printer, via (where it arrived),\n"
     "from, bytes, start_hex (the first 64 bytes), answered, epoch_ms, monotonic_ms.\n"
     "\"discovery answer\": every answer sent: printer, from, to, bytes, sha256, result (\"sent\"\n"
-    "or \"error: ...\"), epoch_ms, monotonic_ms.";
+    "or \"error: ...\"), epoch_ms, monotonic_ms.\n"
+    "\"discovery fleet\": a request a fleet answered, once all its answers are out: to,\n"
+    "printers, sent, first_error, epoch_ms, monotonic_ms.";
 
 constexpr const char* kNetworkHelp =
     "A TCP printer, NAME@ADDRESS:PORT[,rate=BPS][,stall=N][,reset=N][,short=K][,rcvbuf=B]\n"
@@ -107,6 +110,15 @@ std::optional<SimOptions> SimOptions::Parse(int argc, char** argv, int& exitCode
         ->type_name("ADDRESS")
         ->check(CLI::ValidIPV4)
         ->take_all();
+    std::vector<std::string> fleets;
+    app.add_option("--discovery-fleet", fleets,
+                   "FIRST,COUNT[,jitter-ms=MS]: COUNT printers on the addresses from FIRST on, named Fleet#1,\n"
+                   "Fleet#2, ..., that answer every request heard at a --discovery-broadcast address, each\n"
+                   "from its own address (which must be this host's: a local route can take a whole range),\n"
+                   "back to back or each after a random 0 to MS ms. They answer discovery only; a --network\n"
+                   "printer on 0.0.0.0 takes connections to all of them. One record line per request.")
+        ->type_name("SPEC")
+        ->take_all();
     app.add_option("--seed", options.seed, "Seed of the random piece sizes of short reads")->capture_default_str();
     try {
         app.parse(argc, argv);
@@ -120,7 +132,8 @@ std::optional<SimOptions> SimOptions::Parse(int argc, char** argv, int& exitCode
             if (printer.discovery.enabled && !answering.insert(printer.address).second)
                 throw CLI::ValidationError("two printers answer discovery at " + printer.address);
         for (const std::string& text : serial) options.serialPrinters.push_back(SerialPrinterOptions::Parse(text));
-        if (options.networkPrinters.empty() && options.serialPrinters.empty())
+        for (const std::string& text : fleets) options.fleets.push_back(FleetOptions::Parse(text));
+        if (options.networkPrinters.empty() && options.serialPrinters.empty() && options.fleets.empty())
             throw CLI::ValidationError("no printer to simulate: give --network or --serial at least once");
     } catch (const CLI::ParseError& error) {
         exitCode = app.exit(error) == 0 ? 0 : kExitUsage;
