@@ -3,10 +3,9 @@
 #include <nlohmann/json.hpp>
 
 #include "CNetworkPort.h"
-#include "CParallelPort.h"
 #include "CQuarnPrinter.h"
 #include "CSerialPort.h"
-#include "CUSBPort.h"
+#include "FleetList.h"
 #include "PrinterDocument.h"
 #include "PrinterLookup.h"
 
@@ -14,23 +13,13 @@ namespace {
 
 const char* const kNoFileText = "None Selected";
 
-const char* KindOf(const CPortBase* port)
-{
-    if (!port) return "";
-    if (port->IsKindOf(RUNTIME_CLASS(CSerialPort))) return "serial";
-    if (port->IsKindOf(RUNTIME_CLASS(CParallelPort))) return "parallel";
-    if (port->IsKindOf(RUNTIME_CLASS(CUSBPort))) return "usb";
-    if (port->IsKindOf(RUNTIME_CLASS(CNetworkPort))) return "network";
-    return "";
-}
-
 // The stored model text: asking the printer (Model()) would open its port.
 nlohmann::json Describe(const CQuarnPrinter& printer)
 {
     nlohmann::json entry = {
         {"name", printer.Name()},
         {"model", printer.m_strModel},
-        {"kind", KindOf(printer.m_pPort)},
+        {"kind", PortKindWord(printer.m_pPort)},
         {"port", printer.Port()},
         {"display", printer.PortDisplayName()},
         {"downloadFile", printer.DownloadFile()},
