@@ -53,6 +53,10 @@ public:
     void OnPrinterAdd();
     void OnPrinterAutoDetect();
     void OnToolsOptions(QWidget* pOwner);
+    // Adds the printers of a CSV fleet list the user chooses, all or none.
+    void OnFileImportPrinters();
+    // Writes the printers to a CSV fleet list the user names.
+    void OnFileExportPrinters();
     bool CanSave() const;
 
 signals:

@@ -139,7 +139,10 @@ bool CMainFrame::IsCommandEnabled(int id) const
     case ID_PRINTER_ADD:
     case ID_PRINTER_AUTODETECT:
     case ID_TOOLS_OPTIONS:
+    case ID_FILE_IMPORT_PRINTERS:
         return active == 0;
+    case ID_FILE_EXPORT_PRINTERS:
+        return m_pDocument->CanSave();
     case ID_PRINTER_MODIFY:
         return selected == 1 && active == 0;
     case ID_PRINTER_DELETE:
@@ -175,6 +178,8 @@ void CMainFrame::OnCommand(int id)
     case ID_FILE_OPEN: m_pApp->OnFileOpen(); break;
     case ID_FILE_SAVE: m_pDocument->DoFileSave(); break;
     case ID_FILE_SAVE_AS: m_pDocument->DoSave(QString()); break;
+    case ID_FILE_IMPORT_PRINTERS: m_pDocument->OnFileImportPrinters(); break;
+    case ID_FILE_EXPORT_PRINTERS: m_pDocument->OnFileExportPrinters(); break;
     case ID_APP_EXIT: close(); break;
     case ID_VIEW_TOOLBAR: m_pToolBar->setVisible(!m_pToolBar->isVisible()); break;
     case ID_VIEW_STATUS_BAR:

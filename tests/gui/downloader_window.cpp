@@ -19,33 +19,13 @@
 #include "CTextProgressCtrl.h"
 #include "CommandTable.h"
 #include "DownloaderStrings.h"
+#include "FleetList.h"
 #include "ModalScript.h"
 #include "SimProcess.h"
 #include "downloader_fixture.h"
 #include "messages.h"
 
 namespace {
-
-// Answers the next file dialog with path (Cancel when path is empty).
-ModalScript::Step ChooseFile(const std::filesystem::path& path)
-{
-    return [path](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        QVERIFY(dialog);
-        if (path.empty()) {
-            dialog->reject();
-            return;
-        }
-        // Typed into the file name field as a person would: selectFile() leaves that field
-        // alone while it has the focus, which the dialog gives it only once its window is
-        // active, so the chosen path would depend on how fast the window came up.
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->setText(QString::fromStdString(path.string()));
-        // What the Open or Save button does, with its checks.
-        QMetaObject::invokeMethod(dialog, "accept");
-    };
-}
 
 std::string ReadBytes(const std::filesystem::path& path)
 {
@@ -184,6 +164,54 @@ private slots:
             QCOMPARE(fixture.View().RowPrinter(row)->DownloadFile(), firmware.string());
         }
         QVERIFY(fixture.Printers().IsModified());
+    }
+
+    void importRefusesAListWithBadLinesWholeAndTakesAGoodOne()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        const std::filesystem::path bad = fixture.Folder().Path() / "bad.csv";
+        std::ofstream(bad) << "name,kind,port\nNew,network,10.0.0.7\nTypo,netwrk,10.0.0.8\nOdd,network,10.0.0.300\n";
+        ModalScript refuse;
+        refuse.Then(ChooseFile(bad));
+        fixture.Action(ID_FILE_IMPORT_PRINTERS).trigger();
+        QVERIFY(refuse.Done());
+        const QStringList shown = ShownTexts(fixture.Ui());
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains("\n  line 3, column kind: 'netwrk'") &&
+                     shown[0].contains("\n  line 4, column port: '10.0.0.300'"),
+                 qPrintable(shown[0]));
+        QCOMPARE(fixture.View().RowCount(), 3);
+        QVERIFY(!fixture.Printers().IsModified());
+
+        const std::filesystem::path good = fixture.Folder().Path() / "lists" / "good.csv";
+        std::filesystem::create_directories(good.parent_path());
+        std::ofstream(good) << "kind;port;name;download_file\nnetwork;10.0.0.7;New;fw.prg\n";
+        ModalScript take;
+        take.Then(ChooseFile(good));
+        fixture.Action(ID_FILE_IMPORT_PRINTERS).trigger();
+        QVERIFY(take.Done());
+        QCOMPARE(ShownTexts(fixture.Ui()).size(), 1);
+        QCOMPARE(fixture.View().RowCount(), 4);
+        QCOMPARE(Cell(fixture.View(), 0, 0), QStringLiteral("New"));
+        QCOMPARE(Cell(fixture.View(), 0, 3), QString::fromStdString((good.parent_path() / "fw.prg").string()));
+        QVERIFY(fixture.Printers().IsModified());
+    }
+
+    void exportWritesTheListAsImportReadsIt()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        const std::filesystem::path out = fixture.Folder().Path() / "fleet.csv";
+        ModalScript save;
+        save.Then(ChooseFile(out));
+        fixture.Action(ID_FILE_EXPORT_PRINTERS).trigger();
+        QVERIFY(save.Done());
+        const std::string csv = ReadBytes(out);
+        QCOMPARE(csv, ExportFleetList(fixture.Printers()));
+        QVERIFY2(csv.find("\r\nPrinter#2,network,10.0.0.2,9100,Model B,/firmware/two.prg,no,") != std::string::npos,
+                 csv.c_str());
+        QVERIFY(!fixture.Printers().IsModified());
     }
 
     void deleteStopsAtTheFirstFailingPrinter()
