@@ -1,17 +1,21 @@
 #include "ListCommand.h"
 
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 #include "CNetworkPort.h"
 #include "CQuarnPrinter.h"
 #include "CSerialPort.h"
 #include "FleetList.h"
+#include "PortColumn.h"
 #include "PrinterDocument.h"
 #include "PrinterLookup.h"
 
 namespace {
 
 const char* const kNoFileText = "None Selected";
+// Shells split lines on runs of tabs, so an empty field would shift the ones after it.
+const char* const kNoModelText = "-";
 
 // The stored model text: asking the printer (Model()) would open its port.
 nlohmann::json Describe(const CQuarnPrinter& printer)
@@ -45,6 +49,8 @@ void ListPrinters(const std::string& documentPath, bool json, std::ostream& out)
     PrinterDocument(documentPath).Load(printers, nullptr);
 
     nlohmann::json list = nlohmann::json::array();
+    // A person reading the columns gets their names; a script reading them gets data only.
+    if (!json && ::isatty(STDOUT_FILENO) == 1) out << "NAME\tMODEL\tPORT\tDOWNLOAD FILE\n";
     for (CQuarnPrinterData* record : AllPrinters(printers)) {
         const auto& printer = static_cast<const CQuarnPrinter&>(*record);
         if (json) {
@@ -52,8 +58,8 @@ void ListPrinters(const std::string& documentPath, bool json, std::ostream& out)
             continue;
         }
         const CString file = printer.DownloadFile();
-        out << printer.Name() << '\t' << printer.m_strModel << '\t' << printer.PortDisplayName() << '\t'
-            << (file.empty() ? kNoFileText : file) << '\n';
+        out << printer.Name() << '\t' << (printer.m_strModel.empty() ? kNoModelText : printer.m_strModel) << '\t'
+            << PortColumnText(printer) << '\t' << (file.empty() ? kNoFileText : file) << '\n';
     }
     // Names and paths are bytes; a document may hold text that is not UTF-8.
     if (json) out << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';

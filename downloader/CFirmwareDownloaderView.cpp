@@ -15,6 +15,7 @@
 #include "DownloaderStrings.h"
 #include "ICommandRouter.h"
 #include "IUserInterface.h"
+#include "PortColumn.h"
 #include "ToolbarIcons.h"
 #include "messages.h"
 
@@ -172,7 +173,7 @@ QTreeWidgetItem* CFirmwareDownloaderView::MakeRow(CQuarnPrinterData* pPrinter) c
 {
     const CString file = pPrinter->DownloadFile();
     auto* row = new QTreeWidgetItem(QStringList{Text(pPrinter->Name()), Text(pPrinter->Model()),
-                                                Text(pPrinter->PortDisplayName()),
+                                                Text(PortColumnText(*pPrinter)),
                                                 file.empty() ? QString(DownloaderStrings::kNoneSelected) : Text(file),
                                                 QString()});
     static const QIcon icon = PrinterRowIcon();

@@ -186,7 +186,7 @@ private slots:
 
         const std::filesystem::path good = fixture.Folder().Path() / "lists" / "good.csv";
         std::filesystem::create_directories(good.parent_path());
-        std::ofstream(good) << "kind;port;name;download_file\nnetwork;10.0.0.7;New;fw.prg\n";
+        std::ofstream(good) << "kind;port;tcp_port;name;download_file\nnetwork;10.0.0.7;9101;New;fw.prg\n";
         ModalScript take;
         take.Then(ChooseFile(good));
         fixture.Action(ID_FILE_IMPORT_PRINTERS).trigger();
@@ -194,6 +194,8 @@ private slots:
         QCOMPARE(ShownTexts(fixture.Ui()).size(), 1);
         QCOMPARE(fixture.View().RowCount(), 4);
         QCOMPARE(Cell(fixture.View(), 0, 0), QStringLiteral("New"));
+        QCOMPARE(Cell(fixture.View(), 0, 2), QStringLiteral("10.0.0.7:9101"));
+        QCOMPARE(Cell(fixture.View(), 1, 2), QStringLiteral("10.0.0.1"));
         QCOMPARE(Cell(fixture.View(), 0, 3), QString::fromStdString((good.parent_path() / "fw.prg").string()));
         QVERIFY(fixture.Printers().IsModified());
     }
