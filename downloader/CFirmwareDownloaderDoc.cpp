@@ -129,6 +129,7 @@ bool CFirmwareDownloaderDoc::DoSave(const QString& path)
                                .arg(QLatin1String(DownloaderStrings::kDocumentFilter),
                                     QLatin1String(DownloaderStrings::kDocumentExtension)),
                            m_pView ? m_pView->window() : nullptr);
+        dialog.SetInitialFolder(Folder());
         target = dialog.DoModal();
         if (target.isEmpty()) return false;
     }
@@ -143,6 +144,11 @@ void CFirmwareDownloaderDoc::SetPathName(const QString& path)
     m_strTitle = QFileInfo(path).fileName();
     emit PathSaved(m_strPathName);
     emit TitleChanged();
+}
+
+QString CFirmwareDownloaderDoc::Folder() const
+{
+    return m_strPathName.isEmpty() ? QString() : QFileInfo(m_strPathName).absolutePath();
 }
 
 void CFirmwareDownloaderDoc::SetDefaultTitle()
@@ -200,9 +206,9 @@ constexpr qint64 kMaxFleetListBytes = qint64{64} << 20;
 void CFirmwareDownloaderDoc::OnFileImportPrinters()
 {
     if (!m_pPrinters) return;
-    const QString path = CFileDialog(true, QStringLiteral("csv"), kFleetListFilter,
-                                     m_pView ? m_pView->window() : nullptr)
-                             .DoModal();
+    CFileDialog dialog(true, QStringLiteral("csv"), kFleetListFilter, m_pView ? m_pView->window() : nullptr);
+    dialog.SetInitialFolder(Folder());
+    const QString path = dialog.DoModal();
     if (path.isEmpty()) return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFleetListBytes) {
@@ -232,9 +238,9 @@ void CFirmwareDownloaderDoc::OnFileImportPrinters()
 void CFirmwareDownloaderDoc::OnFileExportPrinters()
 {
     if (!m_pPrinters) return;
-    const QString path = CFileDialog(false, QStringLiteral("csv"), kFleetListFilter,
-                                     m_pView ? m_pView->window() : nullptr)
-                             .DoModal();
+    CFileDialog dialog(false, QStringLiteral("csv"), kFleetListFilter, m_pView ? m_pView->window() : nullptr);
+    dialog.SetInitialFolder(Folder());
+    const QString path = dialog.DoModal();
     if (path.isEmpty()) return;
     QSaveFile file(path);
     const QByteArray bytes = QByteArray::fromStdString(ExportFleetList(*m_pPrinters));

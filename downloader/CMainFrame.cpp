@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -126,7 +127,19 @@ void CMainFrame::CreateStatusBar()
 
 void CMainFrame::UpdateTitle()
 {
-    setWindowTitle(m_pDocument->Title() + QStringLiteral(" - ") + QLatin1String(DownloaderStrings::kAppName));
+    const CQuarnPrinters* printers = m_pDocument->Printers();
+    const bool unsaved = m_pDocument->IsModified() || (printers && printers->IsModified());
+    setWindowTitle(m_pDocument->Title() + (unsaved ? QStringLiteral("*") : QString()) + QStringLiteral(" - ") +
+                   QLatin1String(DownloaderStrings::kAppName));
+}
+
+void CMainFrame::ShowMaximizedFirstTime()
+{
+    const QRect available = screen()->availableGeometry();
+    QRect normal(QPoint(), QSize(960, 600).boundedTo(available.size()));
+    normal.moveCenter(available.center());
+    setGeometry(normal);
+    showMaximized();
 }
 
 bool CMainFrame::IsCommandEnabled(int id) const
@@ -167,6 +180,8 @@ bool CMainFrame::IsCommandEnabled(int id) const
 void CMainFrame::UpdateCommandUI()
 {
     for (const auto& [id, action] : m_actions) action->setEnabled(IsCommandEnabled(id));
+    // Every change to the list goes through a command or a change of rows, both of which end here.
+    UpdateTitle();
 }
 
 void CMainFrame::OnCommand(int id)

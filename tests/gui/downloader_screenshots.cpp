@@ -68,11 +68,13 @@ int main(int argc, char** argv)
     }
     if (!fixture.Start(fixture.WriteDocument("line.qps", printers))) return 1;
     CMainFrame& frame = fixture.Frame();
+    // A first start opens maximised; restored, it keeps every column in view.
     frame.showNormal();
+    bool saved = WaitFor([&] { return !frame.isMaximized(); }, 5000) &&
+                 SaveScreenshot(frame, folder, "downloader-first-window-restored");
     frame.resize(980, 420);
     fixture.Printers().MaxSimultaneousDownloads(3);
 
-    bool saved = true;
     CFirmwareDownloaderView& view = fixture.View();
     frame.Action(ID_DOWNLOAD_ALL)->trigger();
     const bool downloading = WaitFor(

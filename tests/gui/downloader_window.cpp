@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
@@ -73,6 +74,60 @@ private slots:
         QCOMPARE(help->source().toLocalFile(),
                  QCoreApplication::applicationDirPath() + QStringLiteral("/Firmware Downloader.html"));
         QVERIFY(help->toPlainText().contains(QStringLiteral("How many downloads run at once")));
+    }
+
+    void escapeClosesTheHelp()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start());
+        fixture.Frame().OpenHelpFile();
+        CHelpWindow* help = fixture.Frame().HelpWindow();
+        QVERIFY(help && help->isVisible());
+        QTest::keyClick(help, Qt::Key_Escape);
+        QVERIFY(!help->isVisible());
+    }
+
+    void anEmptyListSaysHowToFillItAndTheTitleMarksUnsavedChanges()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start());
+        QVERIFY(fixture.View().EmptyListHint()->isVisibleTo(&fixture.View()));
+        QCOMPARE(fixture.View().EmptyListHint()->text(),
+                 QStringLiteral("No printers yet: Printer \u203A Add or Printer \u203A Auto-Detect"));
+        QCOMPARE(fixture.Frame().windowTitle(), QStringLiteral("Untitled - QuarnDownloader"));
+
+        const auto document = fixture.WriteDocument("three.qps", kThreePrinters);
+        QVERIFY(fixture.App().OpenDocumentFile(QString::fromStdString(document.string())));
+        QVERIFY(!fixture.View().EmptyListHint()->isVisibleTo(&fixture.View()));
+        QCOMPARE(fixture.Frame().windowTitle(), QStringLiteral("three.qps - QuarnDownloader"));
+        fixture.SelectRows({0});
+        fixture.Action(ID_PRINTER_DELETE).trigger();
+        QCOMPARE(fixture.Frame().windowTitle(), QStringLiteral("three.qps* - QuarnDownloader"));
+        QTest::keyClick(&fixture.Frame(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(fixture.Frame().windowTitle(), QStringLiteral("three.qps - QuarnDownloader"));
+    }
+
+    void fileDialogsStartInTheDocumentsFolder()
+    {
+        DownloaderFixture fixture;
+        std::filesystem::create_directories(fixture.Folder().Path() / "site");
+        const std::filesystem::path document = fixture.WriteDocument("site/three.qps", kThreePrinters);
+        QVERIFY(fixture.Start(document));
+        fixture.SelectRows({0});
+        const QString folder = QString::fromStdString(document.parent_path().string());
+        for (int id : {ID_FIRMWARE_SELECT, ID_FILE_OPEN, ID_FILE_SAVE_AS, ID_FILE_IMPORT_PRINTERS, ID_FILE_EXPORT_PRINTERS}) {
+            QString shown;
+            ModalScript look;
+            look.Then([&shown](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                QVERIFY(dialog);
+                shown = dialog->directory().absolutePath();
+                dialog->reject();
+            });
+            fixture.Action(id).trigger();
+            QVERIFY(look.Done());
+            QCOMPARE(shown, folder);
+        }
     }
 
     void saveAsWritesADocumentWithNoPrinters()
@@ -163,6 +218,7 @@ private slots:
             QCOMPARE(Cell(fixture.View(), row, 3), QString::fromStdString(firmware.string()));
             QCOMPARE(fixture.View().RowPrinter(row)->DownloadFile(), firmware.string());
         }
+        QCOMPARE(fixture.View().SelectedCount(), 3);
         QVERIFY(fixture.Printers().IsModified());
     }
 
