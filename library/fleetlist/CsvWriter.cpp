@@ -4,8 +4,9 @@ namespace {
 
 std::string Cell(const std::string& text)
 {
-    // Semicolons too: a reader set to the other separator must not split the cell.
-    if (text.find_first_of(",;\"\r\n") == std::string::npos) return text;
+    // Semicolons too: a reader set to the other separator must not split the cell. A cell that
+    // starts with a byte-order mark would lose it at the start of a file.
+    if (text.find_first_of(",;\"\r\n") == std::string::npos && !text.starts_with("\xEF\xBB\xBF")) return text;
     std::string quoted = "\"";
     for (char c : text) {
         if (c == '"') quoted += '"';

@@ -79,6 +79,10 @@ TEST(CsvWriter, WritesCellsThatReadBackExactlyAndNeverRunAsFormulas)
     Cells back;
     for (const std::string& cell : table.records[1].cells) back.push_back(UnguardFormula(cell));
     EXPECT_EQ(back, tricky);
+    // The first cell of a file keeps a leading byte-order mark of its own.
+    const CsvTable marked = ReadCsv(CsvLine({"\xEF\xBB\xBF" "first", "x"}));
+    ASSERT_EQ(marked.records.size(), 1u);
+    EXPECT_EQ(marked.records[0].cells, (Cells{"\xEF\xBB\xBF" "first", "x"}));
     // A cell that only looks guarded is left alone by the reader's side.
     EXPECT_EQ(UnguardFormula("'plain"), "'plain");
 }
