@@ -1,28 +1,21 @@
 #include "ListCommand.h"
 
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 #include "CNetworkPort.h"
-#include "CParallelPort.h"
 #include "CQuarnPrinter.h"
 #include "CSerialPort.h"
-#include "CUSBPort.h"
+#include "FleetList.h"
+#include "PortColumn.h"
 #include "PrinterDocument.h"
 #include "PrinterLookup.h"
 
 namespace {
 
 const char* const kNoFileText = "None Selected";
-
-const char* KindOf(const CPortBase* port)
-{
-    if (!port) return "";
-    if (port->IsKindOf(RUNTIME_CLASS(CSerialPort))) return "serial";
-    if (port->IsKindOf(RUNTIME_CLASS(CParallelPort))) return "parallel";
-    if (port->IsKindOf(RUNTIME_CLASS(CUSBPort))) return "usb";
-    if (port->IsKindOf(RUNTIME_CLASS(CNetworkPort))) return "network";
-    return "";
-}
+// Shells split lines on runs of tabs, so an empty field would shift the ones after it.
+const char* const kNoModelText = "-";
 
 // The stored model text: asking the printer (Model()) would open its port.
 nlohmann::json Describe(const CQuarnPrinter& printer)
@@ -30,7 +23,7 @@ nlohmann::json Describe(const CQuarnPrinter& printer)
     nlohmann::json entry = {
         {"name", printer.Name()},
         {"model", printer.m_strModel},
-        {"kind", KindOf(printer.m_pPort)},
+        {"kind", PortKindWord(printer.m_pPort)},
         {"port", printer.Port()},
         {"display", printer.PortDisplayName()},
         {"downloadFile", printer.DownloadFile()},
@@ -56,6 +49,8 @@ void ListPrinters(const std::string& documentPath, bool json, std::ostream& out)
     PrinterDocument(documentPath).Load(printers, nullptr);
 
     nlohmann::json list = nlohmann::json::array();
+    // A person reading the columns gets their names; a script reading them gets data only.
+    if (!json && ::isatty(STDOUT_FILENO) == 1) out << "NAME\tMODEL\tPORT\tDOWNLOAD FILE\n";
     for (CQuarnPrinterData* record : AllPrinters(printers)) {
         const auto& printer = static_cast<const CQuarnPrinter&>(*record);
         if (json) {
@@ -63,8 +58,8 @@ void ListPrinters(const std::string& documentPath, bool json, std::ostream& out)
             continue;
         }
         const CString file = printer.DownloadFile();
-        out << printer.Name() << '\t' << printer.m_strModel << '\t' << printer.PortDisplayName() << '\t'
-            << (file.empty() ? kNoFileText : file) << '\n';
+        out << printer.Name() << '\t' << (printer.m_strModel.empty() ? kNoModelText : printer.m_strModel) << '\t'
+            << PortColumnText(printer) << '\t' << (file.empty() ? kNoFileText : file) << '\n';
     }
     // Names and paths are bytes; a document may hold text that is not UTF-8.
     if (json) out << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';

@@ -6,6 +6,7 @@
 #include "CException.h"
 #include "CommandAction.h"
 #include "CommandError.h"
+#include "CommandNames.h"
 #include "ConsoleUserInterface.h"
 #include "DocumentCommandLine.h"
 #include "OpenFileLimit.h"
@@ -28,7 +29,12 @@ int main(int argc, char** argv)
     CommandAction chosen;
     AddDocumentCommands(app, chosen, ui);
     AddPrinterCommands(app, chosen, ui);
+    AddHelpCommand(app, chosen, std::cout);
 
+    if (const auto unknown = UnknownCommandText(app, argc, argv)) {
+        std::cerr << "quarnctl: " << *unknown << '\n';
+        return kExitUsage;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
