@@ -7,6 +7,7 @@
 #include "PrinterDocument.h"
 #include "PrinterLookup.h"
 #include "StringTable.h"
+#include "VisibleText.h"
 
 namespace {
 
@@ -32,11 +33,12 @@ void EnterThroughDocument(CQuarnPrinters& printers, CQuarnPrinter& record)
 }  // namespace
 
 void AddPrinter(const std::string& documentPath, const NewPrinter& request, std::unique_ptr<CPortBase> port,
-                std::ostream& out)
+                bool dropDuplicates, std::ostream& out)
 {
     if (request.name && request.name->empty()) throw CommandError("A printer name cannot be empty.");
 
-    const PrinterDocument document(documentPath);
+    PrinterDocument document(documentPath);
+    document.HoldForChange(dropDuplicates);
     CQuarnPrinters printers;
     if (document.Exists()) document.Load(printers, nullptr);
 
@@ -51,5 +53,5 @@ void AddPrinter(const std::string& documentPath, const NewPrinter& request, std:
 
     EnterThroughDocument(printers, record);
     document.Save(printers);
-    out << record.m_strName << '\n';
+    out << VisibleText(record.m_strName) << '\n';
 }
