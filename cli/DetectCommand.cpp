@@ -7,6 +7,7 @@
 #include "PrinterDocument.h"
 #include "PrinterLock.h"
 #include "PrinterLookup.h"
+#include "VisibleText.h"
 
 namespace {
 
@@ -31,11 +32,12 @@ void WarnOfLostAnswers(const CNetworkSearchReport& search)
 
 }  // namespace
 
-void DetectPrinters(const std::string& documentPath, unsigned sources, std::ostream& out)
+void DetectPrinters(const std::string& documentPath, unsigned sources, bool dropDuplicates, std::ostream& out)
 {
-    const PrinterDocument document(documentPath);
+    PrinterDocument document(documentPath);
     CQuarnPrinters printers;
     HoldPrinters(printers);
+    document.HoldForChange(dropDuplicates);
     const bool existed = document.Exists();
     if (existed) document.Load(printers, nullptr);
 
@@ -47,9 +49,11 @@ void DetectPrinters(const std::string& documentPath, unsigned sources, std::ostr
     for (const CQuarnPrinterData* printer : AllPrinters(printers)) {
         const auto earlier = before.find(printer->Port());
         if (earlier == before.end()) {
-            out << "added\t" << printer->Name() << '\t' << printer->Port() << '\n';
+            out << "added\t" << VisibleText(printer->Name()) << '\t' << VisibleText(printer->Port()) << '\n';
         } else if (earlier->second != printer->Name()) {
-            out << "renamed\t" << earlier->second << '\t' << printer->Name() << '\n';
+            // A whole sentence, so that an answer renaming a known printer stands out.
+            out << "renamed " << VisibleText(earlier->second) << " to " << VisibleText(printer->Name()) << " at "
+                << VisibleText(printer->Port()) << '\n';
         } else {
             continue;
         }

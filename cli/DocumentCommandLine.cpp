@@ -9,6 +9,7 @@
 #include "CQuarnPrinters.h"
 #include "CommandError.h"
 #include "DownloadCommand.h"
+#include "DropDuplicatesFlag.h"
 #include "EditCommands.h"
 #include "FleetListCommands.h"
 #include "ListCommand.h"
@@ -46,6 +47,7 @@ void AddAddCommand(CLI::App& app, CommandAction& chosen)
         std::string name;
         NewPrinter printer;
         bool noCalibrate = false;
+        bool dropDuplicates = false;
     };
     auto o = std::make_shared<Options>();
     CLI::App* add = app.add_subcommand(
@@ -75,6 +77,7 @@ void AddAddCommand(CLI::App& app, CommandAction& chosen)
     CLI::Option* nameOption = add->add_option("--name", o->name, "Printer name (default: the next Printer#N)");
     add->add_option("--model", o->printer.model, "Model text");
     add->add_flag("--no-calibrate", o->noCalibrate, "Do not calibrate the printer after a download");
+    AddDropDuplicatesFlag(add, o->dropDuplicates);
 
     OnParsed(add, chosen, [o, network, serial, parallel, nameOption] {
         std::unique_ptr<CPortBase> port = *network  ? MakeNetworkPort(o->network, o->tcpPort)
@@ -83,7 +86,7 @@ void AddAddCommand(CLI::App& app, CommandAction& chosen)
                                                        : MakeUSBPort(o->usb, std::cerr);
         if (*nameOption) o->printer.name = o->name;
         o->printer.calibrate = !o->noCalibrate;
-        AddPrinter(o->file, o->printer, std::move(port), std::cout);
+        AddPrinter(o->file, o->printer, std::move(port), o->dropDuplicates, std::cout);
         return int{kExitOk};
     });
 }
@@ -129,6 +132,7 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
         bool json = false;
         std::string downloadFile;
         std::optional<int> ceiling;
+        bool dropDuplicates = false;
     };
     auto o = std::make_shared<Options>();
 
@@ -146,8 +150,9 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
     CLI::App* remove = app.add_subcommand("remove", "Remove printers from FILE.");
     remove->add_option("FILE", o->file, "Printer-settings document")->required();
     remove->add_option("NAME", o->names, "Printer names")->required();
+    AddDropDuplicatesFlag(remove, o->dropDuplicates);
     OnParsed(remove, chosen, [o] {
-        RemovePrinters(o->file, o->names);
+        RemovePrinters(o->file, o->names, o->dropDuplicates);
         return int{kExitOk};
     });
 
@@ -155,8 +160,9 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
     setFile->add_option("FILE", o->file, "Printer-settings document")->required();
     setFile->add_option("PATH", o->downloadFile, "File to download; an empty text clears the choice")->required();
     setFile->add_option("NAME", o->names, "Printer names (default: every printer)");
+    AddDropDuplicatesFlag(setFile, o->dropDuplicates);
     OnParsed(setFile, chosen, [o] {
-        SetDownloadFile(o->file, o->downloadFile, o->names);
+        SetDownloadFile(o->file, o->downloadFile, o->names, o->dropDuplicates);
         return int{kExitOk};
     });
 

@@ -6,6 +6,7 @@
 #include "CancelSignal.h"
 #include "DownloadWindow.h"
 #include "ProgressDisplay.h"
+#include "VisibleText.h"
 
 namespace {
 
@@ -19,13 +20,14 @@ constexpr auto kQuietAfterCancel = std::chrono::milliseconds(1500);
 // the list's own teardown.
 constexpr auto kCancelBound = std::chrono::seconds(60);
 
-// Result lines are tab-separated, one per printer: a multi-line message is folded.
+// Result lines are tab-separated, one per printer: a multi-line message is folded, and what
+// it quotes from outside (paths, printer answers) cannot drive the terminal.
 CString OneLine(CString text)
 {
     for (char& c : text) {
         if (c == '\n' || c == '\r' || c == '\t') c = ' ';
     }
-    return text;
+    return VisibleText(text);
 }
 
 }  // namespace
@@ -139,7 +141,7 @@ bool DownloadSession::WriteResults(std::ostream& out) const
     bool allSucceeded = true;
     for (const CQuarnPrinterData* printer : m_order) {
         const Track& track = m_tracks.at(printer);
-        out << track.name << '\t';
+        out << VisibleText(track.name) << '\t';
         if (track.succeeded) {
             out << "ok\t" << track.length << '\n';
             continue;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "CArchive.h"
 #include "CQuarnPrinterData.h"
@@ -38,6 +39,16 @@ struct CNetworkSearchReport {
 // Bits handed to the printer configuration dialog; bit 0 hides its calibration check box.
 enum EConfigFlags : unsigned { cfNone = 0, cfHideCalibrate = 1 };
 
+// A record of a loaded document that gave its name up to a later record of the same name.
+// Records count from 1 in the document's order.
+struct CDroppedRecord {
+    CString m_strName;
+    int m_nDropped = 0;
+    CString m_strDroppedPort;
+    int m_nKept = 0;
+    CString m_strKeptPort;
+};
+
 class CQuarnPrinters {
 public:
     CQuarnPrinters();
@@ -49,6 +60,12 @@ public:
 
     // True when another holder of the single-instance lock exists.
     bool IsAlreadyRunning();
+    // After IsAlreadyRunning: why the lock could not be taken, for a reason other than
+    // another holder (the answer was then false), or empty.
+    CString InstanceLockProblem() const;
+    // After IsAlreadyRunning answered true: the program and process that hold the lock, as
+    // "quarnctl (process 42)", or empty when that is not known.
+    CString InstanceLockHolder() const;
 
     // A new printer through the configuration dialog; it reports to pNotifyWnd. Nothing is
     // added when the user cancels.
@@ -89,6 +106,10 @@ public:
     void PrintOdometers(const CMapStringToOb& selection, EDisplayUnits units) const;
     void PrintHeadHistory(const CMapStringToOb& selection, EDisplayUnits units) const;
 
+    // The records that a repeated name dropped since the list was loaded from empty, in the
+    // document's order.
+    const std::vector<CDroppedRecord>& DroppedDuplicates() const { return m_droppedDuplicates; }
+
     void SetModified(bool modified) { m_bModified = modified; }
     bool IsModified() const { return m_bModified; }
 
@@ -122,6 +143,7 @@ private:
     std::unique_ptr<CInstanceLock> m_hMutex;
     PrinterMap m_mapPrinters;
     bool m_bModified = false;
+    std::vector<CDroppedRecord> m_droppedDuplicates;
     // How long a network search collects answers; tests shorten it.
     unsigned m_nSearchPeriodMs = 10000;
     CNetworkSearchReport m_lastNetworkSearch;

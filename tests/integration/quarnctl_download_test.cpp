@@ -44,7 +44,8 @@ protected:
     TemporaryFolder m_folder;
     QuarnctlRunner m_runner{{{"XDG_CONFIG_HOME", (m_folder.Path() / "user").string()},
                              {"XDG_CONFIG_DIRS", (m_folder.Path() / "machine").string()},
-                             {"TMPDIR", m_folder.MakeFolder("tmp").string()}}};
+                             {"TMPDIR", m_folder.MakeFolder("tmp").string()},
+                             {"XDG_RUNTIME_DIR", m_folder.MakePrivateFolder("run").string()}}};
 };
 
 }  // namespace
