@@ -168,7 +168,9 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
 
     CLI::App* download = app.add_subcommand(
         "download", "Download each printer's file and print one result line per printer: NAME, then ok and "
-                    "the byte count, failed and the message, or cancelled. Ctrl-C cancels.");
+                    "the byte count (and \"delivered, not confirmed by the printer's close\" when a network "
+                    "printer kept its connection open instead of closing it), failed and the message, or "
+                    "cancelled. Ctrl-C cancels.");
     download->add_option("FILE", o->file, "Printer-settings document")->required();
     download->add_option("NAME", o->names, "Printer names (default: every printer that has a download file)");
     OnParsed(download, chosen, [o, &ui] { return DownloadToPrinters(o->file, o->names, ui, std::cout); });
