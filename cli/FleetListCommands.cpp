@@ -33,10 +33,12 @@ std::string ReadFleetListFile(const std::string& path)
 
 }  // namespace
 
-void ImportPrinters(const std::string& documentPath, const std::string& csvPath, bool dryRun, std::ostream& out)
+void ImportPrinters(const std::string& documentPath, const std::string& csvPath, bool dryRun, bool dropDuplicates,
+                    std::ostream& out)
 {
     const std::string csv = ReadFleetListFile(csvPath);
-    const PrinterDocument document(documentPath);
+    PrinterDocument document(documentPath);
+    if (!dryRun) document.HoldForChange(dropDuplicates);
     CQuarnPrinters printers;
     if (document.Exists()) document.Load(printers, nullptr);
 
