@@ -42,6 +42,9 @@ public:
     // thread just as a test-open made here would throw it. False when there is none (never
     // added, or taken already).
     bool Take(const CString& portName, std::unique_ptr<CPortBase>& port);
+    // After Finish: true while an outcome for portName waits to be taken. Such a port is in no
+    // list yet: the list's own ports are never test-opened, and adding one takes its outcome.
+    bool Has(const CString& portName) const { return m_outcomes.contains(portName); }
 
 private:
     struct Outcome {
