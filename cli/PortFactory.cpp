@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <map>
+#include <sys/stat.h>
 #include <vector>
 
 #include "CCommSingleton.h"
@@ -36,6 +37,15 @@ CString PortNameOf(const std::string& port, const std::string& kind, const std::
         throw CommandError("'" + port + "' is not a " + kind + " port: give its name, such as " + example +
                            ", or its device path under " + prefix + ".");
     return port;
+}
+
+// A port that does not exist yet may be plugged in later; one that exists as anything but a
+// character device never becomes a printer.
+void RefuseNonDevice(const std::string& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && !S_ISCHR(status.st_mode))
+        throw CommandError("'" + path + "' is not a printer device (a character device); a printer's port must be one.");
 }
 
 void WarnUnlisted(const CString& port, const std::vector<CString>& listed, const std::string& what,
@@ -79,6 +89,7 @@ std::unique_ptr<CPortBase> MakeSerialPort(const std::string& name, const SerialL
         CExceptionHolder<CQuarnPrinterException> error(e);
         throw CommandError(e->Message());
     }
+    RefuseNonDevice(port->m_strDevice);
     WarnUnlisted(port->PortName(), CCommSingleton::Instance().SerialPorts(), "serial ports", warnings);
     return port;
 }
@@ -87,6 +98,7 @@ std::unique_ptr<CPortBase> MakeParallelPort(const std::string& name, std::ostrea
 {
     auto port = std::make_unique<CParallelPort>();
     port->SetPortName(PortNameOf(name, "parallel", "lp0"));
+    RefuseNonDevice(port->m_strDevice);
     WarnUnlisted(port->PortName(), CCommSingleton::Instance().ParallelPorts(), "parallel ports", warnings);
     return port;
 }
@@ -96,6 +108,7 @@ std::unique_ptr<CPortBase> MakeUSBPort(const std::string& devicePath, std::ostre
     if (devicePath.empty()) throw CommandError("A USB printer needs the device path its driver gives it.");
     auto port = std::make_unique<CUSBPort>();
     port->SetPortName(devicePath);
+    RefuseNonDevice(devicePath);
     WarnUnlisted(port->PortName(), CUSBAccessLibrary().DetectUSBDevices(), "USB printers", warnings);
     return port;
 }
