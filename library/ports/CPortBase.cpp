@@ -1,13 +1,17 @@
 #include "CPortBase.h"
 
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <fcntl.h>
 
+#include <algorithm>
+
 #include "CArchive.h"
 #include "CQuarnPrinterException.h"
+#include "DeviceWait.h"
 #include "PortIO.h"
 #include "PrinterDevice.h"
 #include "PrinterErrors.h"
@@ -89,6 +93,20 @@ void CPortBase::Read(void* data, std::uint32_t length, std::uint32_t* read)
 }
 
 CPortBase::Delivery CPortBase::Flush() { return Delivery::Confirmed; }
+
+void CPortBase::WaitUntilWritable(std::chrono::steady_clock::time_point deadline)
+{
+    // The device's own write already waited for it; a short pause keeps a port that takes
+    // nothing from being asked again at once.
+    WaitForDevice(-1, 0, std::min(deadline, DeviceClock::now() + std::chrono::milliseconds(10)), m_hCancelSignal);
+}
+
+bool CPortBase::IsCancelSignalled() const
+{
+    if (m_hCancelSignal == -1) return false;
+    pollfd entry{m_hCancelSignal, POLLIN, 0};
+    return ::poll(&entry, 1, 0) > 0;
+}
 
 bool CPortBase::ProbeBidirectional()
 {
