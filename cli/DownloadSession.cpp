@@ -21,6 +21,9 @@ constexpr auto kQuietAfterCancel = std::chrono::milliseconds(1500);
 // the list's own teardown.
 constexpr auto kCancelBound = std::chrono::seconds(60);
 
+// An empty file is no error, but a printer that got nothing is worth a word.
+constexpr const char* kEmptyFileNote = "the file was empty: nothing was sent";
+
 // Result lines are tab-separated, one per printer: a multi-line message is folded, and what
 // it quotes from outside (paths, printer answers) cannot drive the terminal.
 CString OneLine(CString text)
@@ -117,7 +120,9 @@ void DownloadSession::Apply(const DownloadEvent& event)
         track.unconfirmed = event.value == kDownloadNotConfirmed;
         if (event.value == kDownloadFailed)
             track.failure = event.failure.empty() ? CString("The download did not complete.") : OneLine(event.failure);
-        m_display.End(track.name, track.succeeded ? (track.unconfirmed ? "finished, not confirmed" : "finished")
+        m_display.End(track.name, track.succeeded ? (track.length == 0         ? kEmptyFileNote
+                                                     : track.unconfirmed ? "finished, not confirmed"
+                                                                         : "finished")
                                   : track.cancelled ? "cancelled"
                                                     : "failed");
         break;
@@ -148,6 +153,7 @@ bool DownloadSession::WriteResults(std::ostream& out) const
         out << VisibleText(track.name) << '\t';
         if (track.succeeded) {
             out << "ok\t" << track.length;
+            if (track.length == 0) out << "\t" << kEmptyFileNote;
             if (track.unconfirmed) out << "\tdelivered, not confirmed by the printer's close";
             out << '\n';
             continue;

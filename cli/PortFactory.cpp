@@ -1,6 +1,7 @@
 #include "PortFactory.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 #include <vector>
 
 #include "CCommSingleton.h"
@@ -12,6 +13,15 @@
 #include "CommandError.h"
 
 namespace {
+
+// A port that does not exist yet may be plugged in later; one that exists as anything but a
+// character device never becomes a printer.
+void RefuseNonDevice(const std::string& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && !S_ISCHR(status.st_mode))
+        throw CommandError("'" + path + "' is not a printer device (a character device); a printer's port must be one.");
+}
 
 void WarnUnlisted(const CString& port, const std::vector<CString>& listed, const std::string& what,
                   std::ostream& warnings)
@@ -43,6 +53,7 @@ std::unique_ptr<CPortBase> MakeNetworkPort(const std::string& address, int tcpPo
 std::unique_ptr<CPortBase> MakeSerialPort(const std::string& name, const SerialLine& line, std::ostream& warnings)
 {
     auto port = Checked([&] { return SerialPortFromWords(name, line); });
+    RefuseNonDevice(port->m_strDevice);
     WarnUnlisted(port->PortName(), CCommSingleton::Instance().SerialPorts(), "serial ports", warnings);
     return port;
 }
@@ -50,6 +61,7 @@ std::unique_ptr<CPortBase> MakeSerialPort(const std::string& name, const SerialL
 std::unique_ptr<CPortBase> MakeParallelPort(const std::string& name, std::ostream& warnings)
 {
     auto port = Checked([&] { return ParallelPortFromWords(name); });
+    RefuseNonDevice(port->m_strDevice);
     WarnUnlisted(port->PortName(), CCommSingleton::Instance().ParallelPorts(), "parallel ports", warnings);
     return port;
 }
@@ -57,6 +69,7 @@ std::unique_ptr<CPortBase> MakeParallelPort(const std::string& name, std::ostrea
 std::unique_ptr<CPortBase> MakeUSBPort(const std::string& devicePath, std::ostream& warnings)
 {
     auto port = Checked([&] { return USBPortFromWords(devicePath); });
+    RefuseNonDevice(devicePath);
     WarnUnlisted(port->PortName(), CUSBAccessLibrary().DetectUSBDevices(), "USB printers", warnings);
     return port;
 }

@@ -164,7 +164,11 @@ void CFirmwareDownloaderView::OnDownloadProgress(CQuarnPrinterData* pPrinter, st
 
 void CFirmwareDownloaderView::OnDownloadEnd(CQuarnPrinterData* pPrinter, bool current)
 {
-    if (current) EndProgress(pPrinter, QString());
+    if (current) {
+        const auto it = m_mapProgress.find(pPrinter);
+        const bool emptyFile = it != m_mapProgress.end() && it->second.bar && it->second.emptyFile;
+        EndProgress(pPrinter, emptyFile ? QString::fromLatin1(DownloaderStrings::kEmptyFile) : QString());
+    }
     m_nActiveDownloads = std::max(0, m_nActiveDownloads - 1);
     emit CommandStateChanged();
 }
@@ -256,6 +260,7 @@ void CFirmwareDownloaderView::BeginProgress(CQuarnPrinterData* pPrinter, std::in
     bar->SetPos(0);
     bar->SetShowText(true);
     it->second.bar = bar;
+    it->second.emptyFile = upper == 0;
 }
 
 void CFirmwareDownloaderView::UpdateProgress(CQuarnPrinterData* pPrinter, std::int64_t position)

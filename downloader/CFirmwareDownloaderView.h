@@ -80,6 +80,7 @@ private:
     struct Cell {
         QTreeWidgetItem* item;
         CTextProgressCtrl* bar;  // only between a download's begin and end
+        bool emptyFile = false;  // the running download's file had no byte to send
     };
 
     // A message from a printer thread; generation is the rebuild it was posted during.

@@ -26,6 +26,7 @@ inline constexpr const char* kDocumentExtension = "qps";
 inline constexpr const char* kFirmwareFilter =
     "All Files (*.*)|*.*|Firmware Files (*.qpl)|*.qpl|Firmware Files (*.prg)|*.prg|Graphic Files (*.pcx)|*.pcx||";
 inline constexpr const char* kUntitled = "Untitled";
+inline constexpr const char* kEmptyFile = "The file was empty: nothing was sent.";
 inline constexpr const char* kHelpFileName = "Firmware Downloader.html";
 
 }  // namespace DownloaderStrings

@@ -5,7 +5,9 @@
 #include <chrono>
 #include <iterator>
 #include <new>
+#include <sys/eventfd.h>
 #include <thread>
+#include <unistd.h>
 
 #include "CPortBase.h"
 #include "CQuarnPrinter.h"
@@ -29,7 +31,12 @@ void CPrinterThread::SetPrinter(CQuarnPrinter* pPrinter) { m_pPrinter = pPrinter
 void CPrinterThread::SignalCancel()
 {
     std::lock_guard lock(m_cancelMutex);
-    if (m_bCancelOpen) m_hCancel.SetEvent();
+    if (!m_bCancelOpen) return;
+    m_hCancel.SetEvent();
+    if (m_hCancelFd != -1) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t ignored = ::write(m_hCancelFd, &one, sizeof one);
+    }
 }
 
 std::uint64_t CPrinterThread::ProgressStep(std::uint64_t length)
@@ -44,6 +51,7 @@ void CPrinterThread::OnDownload(WPARAM wParam, LPARAM lParam)
         {
             std::lock_guard lock(m_cancelMutex);
             m_hCancel.ResetEvent();
+            m_hCancelFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
             m_bCancelOpen = true;
         }
         const long result = Transfer(*snapshot);
@@ -54,6 +62,8 @@ void CPrinterThread::OnDownload(WPARAM wParam, LPARAM lParam)
         }
         std::lock_guard lock(m_cancelMutex);
         m_bCancelOpen = false;
+        if (m_hCancelFd != -1) ::close(m_hCancelFd);
+        m_hCancelFd = -1;
     }
     if (wParam != 0)
         PostThreadMessage(static_cast<std::uint32_t>(lParam), WM_DOWNLOAD_DONE, reinterpret_cast<WPARAM>(this), 0);
@@ -68,6 +78,8 @@ long CPrinterThread::Transfer(const CPrinterLink::Snapshot& snapshot)
         const std::uint64_t length = m_pFile->GetLength();
         PostToWindow(WM_DOWNLOAD_BEGIN, length);
         if (!snapshot.pPort) throw new CQuarnPrinterException(errPortUnavailable);
+        snapshot.pPort->SetCancelSignal(m_hCancelFd);
+        snapshot.pPort->SetStallTimeout(std::chrono::milliseconds(m_nStallTimeoutMs.load()));
         snapshot.pPort->Open();
         result = SendFile(*snapshot.pPort, length);
     } catch (CFileException* e) {
@@ -79,15 +91,20 @@ long CPrinterThread::Transfer(const CPrinterLink::Snapshot& snapshot)
     } catch (const std::bad_alloc&) {
     }
     m_pFile.reset();
-    if (snapshot.pPort) snapshot.pPort->Close();
+    if (snapshot.pPort) {
+        snapshot.pPort->Close();
+        snapshot.pPort->SetCancelSignal(-1);
+    }
     return result;
 }
 
 long CPrinterThread::SendFile(CPortBase& port, std::uint64_t length)
 {
     const std::uint64_t step = ProgressStep(length);
+    const std::chrono::milliseconds stallLimit(m_nStallTimeoutMs.load());
     std::uint64_t sent = 0;
     std::uint64_t sinceReport = 0;
+    auto lastProgress = std::chrono::steady_clock::now();
     while (sent < length) {
         // Never past the length announced at the start, even if the file has grown since.
         const auto wanted = static_cast<std::uint32_t>(std::min<std::uint64_t>(kChunkSize, length - sent));
@@ -96,10 +113,17 @@ long CPrinterThread::SendFile(CPortBase& port, std::uint64_t length)
         if (n == 0) throw new CFileException(ENODATA, m_pFile->GetFilePath());
         std::uint32_t written = 0;
         port.Write(m_buffer, n, &written);
+        const auto now = std::chrono::steady_clock::now();
+        if (written > 0) lastProgress = now;
         if (written < n) {
             // The unsent tail is read again as the start of the next chunk.
             m_pFile->SeekFromCurrent(-static_cast<std::int64_t>(n - written));
-            std::this_thread::sleep_for(std::chrono::milliseconds(kShortWriteRetryMs));
+            if (now - lastProgress >= stallLimit)
+                throw new CQuarnPrinterException(
+                    errTimeout, FormatString("The printer stopped taking data: it had taken %llu of %llu bytes.",
+                                             static_cast<unsigned long long>(sent + written),
+                                             static_cast<unsigned long long>(length)));
+            port.WaitUntilWritable(lastProgress + stallLimit);
         }
         sent += written;
         sinceReport += written;
@@ -111,7 +135,9 @@ long CPrinterThread::SendFile(CPortBase& port, std::uint64_t length)
     }
     // The last bytes may still be on their way; the download has succeeded only once the
     // printer has taken them all.
-    return port.Flush() == CPortBase::Delivery::Confirmed ? kDownloadDone : kDownloadNotConfirmed;
+    const CPortBase::Delivery delivery = port.Flush();
+    if (IsCancelled()) return kDownloadDone;
+    return delivery == CPortBase::Delivery::Confirmed ? kDownloadDone : kDownloadNotConfirmed;
 }
 
 bool CPrinterThread::IsCancelled() const { return m_hCancel.Wait(0); }

@@ -20,7 +20,8 @@ class CPrinterThread : public CBaseThread {
 public:
     static constexpr std::uint32_t kChunkSize = 1024;
     static constexpr unsigned kCalibrateDelayMs = 5000;
-    static constexpr unsigned kShortWriteRetryMs = 10;
+    // A printer that takes no byte for this long has stopped; flash writes pause for less.
+    static constexpr unsigned kDefaultStallTimeoutMs = 120000;
 
     CPrinterThread();
     const CThreadMessageMap* GetMessageMap() const override;
@@ -34,6 +35,8 @@ public:
     std::shared_ptr<CPrinterLink> Link() const { return m_pLink; }
     // How long a successful download waits before calibrating the printer.
     void SetCalibrateDelay(unsigned delayMs) { m_nCalibrateDelayMs = delayMs; }
+    // How long a port may take no byte before the download ends with code 12.
+    void SetStallTimeout(unsigned timeoutMs) { m_nStallTimeoutMs = timeoutMs; }
 
     // Bytes that must go out between two progress reports for a file of length bytes.
     static std::uint64_t ProgressStep(std::uint64_t length);
@@ -56,7 +59,10 @@ private:
     // SignalCancel from racing with its opening and closing.
     mutable std::mutex m_cancelMutex;
     CEvent m_hCancel;
+    // The same signal as a descriptor, for the port's waits; open only while a download runs.
+    int m_hCancelFd = -1;
     bool m_bCancelOpen = false;
     std::shared_ptr<CPrinterLink> m_pLink;
     std::atomic<unsigned> m_nCalibrateDelayMs{kCalibrateDelayMs};
+    std::atomic<unsigned> m_nStallTimeoutMs{kDefaultStallTimeoutMs};
 };

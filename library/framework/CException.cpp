@@ -34,6 +34,10 @@ bool CArchiveException::GetErrorMessage(CString& text) const
     case badClass:
         text = "The printer settings document names a kind of port that this program does not know.";
         break;
+    case badPort:
+        text = "The printer settings document holds a port that cannot be trusted: " + m_strDetail +
+               " It may have been edited by hand or damaged; nothing was changed.";
+        break;
     }
     return true;
 }
@@ -41,7 +45,7 @@ bool CArchiveException::GetErrorMessage(CString& text) const
 bool CFileException::GetErrorMessage(CString& text) const
 {
     char buffer[256];
-    const char* reason = strerror_r(m_lOsError, buffer, sizeof buffer);
+    const char* reason = m_strReason.empty() ? strerror_r(m_lOsError, buffer, sizeof buffer) : m_strReason.c_str();
     text = "An error occurred while accessing the file " + m_strFileName + ": " + reason + ".";
     return true;
 }

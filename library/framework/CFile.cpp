@@ -12,10 +12,25 @@ void CFile::OpenForReading(const CString& path)
 {
     Close();
     m_strFileName = path;
+    // Without blocking: opening a FIFO that no one writes would wait here for ever.
     do {
-        m_hFile = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        m_hFile = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (m_hFile == -1 && errno == EINTR);
     if (m_hFile == -1) ThrowError(errno);
+    struct stat status;
+    if (fstat(m_hFile, &status) == -1) ThrowError(errno);
+    if (!S_ISREG(status.st_mode)) {
+        const char* kind = S_ISDIR(status.st_mode)    ? "a folder"
+                           : S_ISFIFO(status.st_mode) ? "a FIFO"
+                           : S_ISCHR(status.st_mode)  ? "a character device"
+                           : S_ISBLK(status.st_mode)  ? "a block device"
+                           : S_ISSOCK(status.st_mode) ? "a socket"
+                                                      : "a special file";
+        Close();
+        throw new CFileException(m_strFileName, CString("it is ") + kind + ", not a regular file");
+    }
+    // Reads of a regular file never wait anyway; the flag only mattered for the open.
+    fcntl(m_hFile, F_SETFL, fcntl(m_hFile, F_GETFL) & ~O_NONBLOCK);
     // Advisory only: it keeps out writers that ask, and a file system without locks is no error.
     flock(m_hFile, LOCK_SH | LOCK_NB);
 }

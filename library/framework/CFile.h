@@ -15,7 +15,9 @@ public:
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
 
-    // Opens path read-only and takes a shared lock when one can be had.
+    // Opens path read-only and takes a shared lock when one can be had. Anything but a
+    // regular file (a FIFO, a device, a directory, or a link to one) is refused: it could
+    // block the reader, never end, or change under it.
     void OpenForReading(const CString& path);
     std::uint64_t GetLength() const;
     // Reads up to count bytes; 0 only at the end of the file.

@@ -29,10 +29,12 @@ public:
 class CArchiveException : public CException {
     DECLARE_DYNAMIC(CArchiveException)
 public:
-    enum Cause { endOfFile, badLength, badClass };
-    explicit CArchiveException(Cause cause) : m_cause(cause) {}
+    enum Cause { endOfFile, badLength, badClass, badPort };
+    explicit CArchiveException(Cause cause, CString detail = {}) : m_cause(cause), m_strDetail(std::move(detail)) {}
     bool GetErrorMessage(CString& text) const override;
     Cause m_cause;
+    // For badPort: which record, and what is wrong with its port.
+    CString m_strDetail;
 };
 
 // A file could not be opened, read or positioned; the message names the file.
@@ -40,9 +42,13 @@ class CFileException : public CException {
     DECLARE_DYNAMIC(CFileException)
 public:
     CFileException(int osError, CString fileName) : m_lOsError(osError), m_strFileName(std::move(fileName)) {}
+    // A failure that is no system error: reason says what was wrong with the file.
+    CFileException(CString fileName, CString reason)
+        : m_lOsError(0), m_strFileName(std::move(fileName)), m_strReason(std::move(reason)) {}
     bool GetErrorMessage(CString& text) const override;
     int m_lOsError;
     CString m_strFileName;
+    CString m_strReason;
 };
 
 // Frees a caught heap exception when it goes out of scope, so no handler path leaks it.

@@ -59,7 +59,8 @@ void CNetworkPort::Open()
 {
     Close();
     auto socket = std::make_unique<CTCPSocket>();
-    if (!socket->Connect(m_strDevice, m_nTcpPort, m_nConnectTimeoutMs)) ThrowPrinterError(errPortUnavailable);
+    if (!socket->Connect(m_strDevice, m_nTcpPort, m_nConnectTimeoutMs, m_hCancelSignal))
+        ThrowPrinterError(errPortUnavailable);
     m_pSocket = std::move(socket);
 }
 
@@ -96,8 +97,14 @@ CPortBase::Delivery CNetworkPort::Flush()
         // awaited; after its close, a readable socket says nothing new.
         const auto deadline = pending == 0 ? allAcknowledgedAt + closeLimit
                                            : std::min(now + milliseconds(10), lastProgress + stallLimit);
-        WaitForDevice(closedByPrinter ? -1 : m_pSocket->Handle(), POLLIN, deadline);
+        if (IsCancelSignalled()) return Delivery::Unconfirmed;
+        WaitForDevice(closedByPrinter ? -1 : m_pSocket->Handle(), POLLIN, deadline, m_hCancelSignal);
     }
+}
+
+void CNetworkPort::WaitUntilWritable(std::chrono::steady_clock::time_point deadline)
+{
+    if (m_pSocket) WaitForDevice(m_pSocket->Handle(), POLLOUT, deadline, m_hCancelSignal);
 }
 
 bool CNetworkPort::DiscardAnswer()

@@ -36,7 +36,12 @@ public:
     // error on the socket. A reset or error meanwhile raises it; no acknowledgement progress
     // for m_nDeliveryStallMs raises code 12; a printer that keeps its side open for
     // m_nUnconfirmedCloseMs after acknowledging everything counts as delivered, unconfirmed.
+    // A cancel ends the wait at once (as unconfirmed; the caller sees the cancel).
     Delivery Flush() override;
+    // Waits on the socket itself, so that the next bytes go out as soon as the printer
+    // has room for them.
+    void WaitUntilWritable(std::chrono::steady_clock::time_point deadline) override;
+    void SetStallTimeout(std::chrono::milliseconds limit) override { m_nDeliveryStallMs = static_cast<int>(limit.count()); }
     bool ProbeBidirectional() override;
     void CopySettings(const CPortBase* other) override;
     virtual void CopyFrom(const CNetworkPort* other);

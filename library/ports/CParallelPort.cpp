@@ -1,6 +1,7 @@
 #include "CParallelPort.h"
 
 #include "CArchive.h"
+#include "CException.h"
 
 IMPLEMENT_DYNCREATE(CParallelPort, CPortBase)
 
@@ -11,6 +12,11 @@ void CParallelPort::Serialize(CArchive& ar)
         ar << m_strPort;
     else
         ar >> m_strPort;
+    // The list shows the short name while the download opens the device path, so the two
+    // must name one device.
+    if (!ar.IsStoring() && m_strDevice != kDevicePrefix + m_strPort)
+        throw new CArchiveException(CArchiveException::badPort,
+                                    "the parallel port " + m_strPort + " would open " + m_strDevice + ".");
 }
 
 CString CParallelPort::DisplayName() const

@@ -1,33 +1,22 @@
 #include "CPortBase.h"
 
-#include <sys/file.h>
-#include <sys/ioctl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <fcntl.h>
 
+#include <algorithm>
+
 #include "CArchive.h"
 #include "CQuarnPrinterException.h"
-#include "DeviceOpenError.h"
+#include "DeviceWait.h"
 #include "PortIO.h"
+#include "PrinterDevice.h"
 #include "PrinterErrors.h"
 
 IMPLEMENT_DYNCREATE(CPortBase, CObject)
-
-namespace {
-
-// A second program writing to the same printer would interleave its bytes with ours, so
-// the device is held exclusively: terminals refuse further opens, other devices carry an
-// advisory lock that cooperating programs respect.
-bool TakeExclusively(int fd)
-{
-    if (isatty(fd)) return ioctl(fd, TIOCEXCL) == 0;
-    return flock(fd, LOCK_EX | LOCK_NB) == 0;
-}
-
-}  // namespace
 
 void CPortBase::Serialize(CArchive& ar)
 {
@@ -62,11 +51,10 @@ void CPortBase::Open()
     if (IsOpen()) return;
     // Opened without waiting: a serial line whose modem control is on would otherwise block
     // here until a carrier appears. Transfers are synchronous again once it is held.
-    const int fd = ::open(m_strDevice.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) ThrowDeviceOpenError(m_strDevice, errno);
+    const int fd = OpenPrinterDevice(m_strDevice, O_RDWR | O_NONBLOCK);
     const int flags = fcntl(fd, F_GETFL);
-    if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1 || !TakeExclusively(fd)) {
-        ::close(fd);
+    if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        ClosePrinterDevice(fd);
         ThrowPrinterError(errPortUnavailable);
     }
     m_hDevice = fd;
@@ -75,15 +63,10 @@ void CPortBase::Open()
 void CPortBase::Close()
 {
     if (!IsOpen()) return;
-    if (isatty(m_hDevice)) {
-        // Only unread input is dropped. Pending output is left to drain on close: flushing it
-        // would silently cut off the tail of a firmware image.
-        tcflush(m_hDevice, TCIFLUSH);
-        // The exclusive flag can outlive this descriptor on some terminals; release it so
-        // the next user of the port is not refused.
-        ioctl(m_hDevice, TIOCNXCL);
-    }
-    ::close(m_hDevice);
+    // Only unread input is dropped. Pending output is left to drain on close: flushing it
+    // would silently cut off the tail of a firmware image.
+    if (isatty(m_hDevice)) tcflush(m_hDevice, TCIFLUSH);
+    ClosePrinterDevice(m_hDevice);
     m_hDevice = -1;
 }
 
@@ -110,6 +93,20 @@ void CPortBase::Read(void* data, std::uint32_t length, std::uint32_t* read)
 }
 
 CPortBase::Delivery CPortBase::Flush() { return Delivery::Confirmed; }
+
+void CPortBase::WaitUntilWritable(std::chrono::steady_clock::time_point deadline)
+{
+    // The device's own write already waited for it; a short pause keeps a port that takes
+    // nothing from being asked again at once.
+    WaitForDevice(-1, 0, std::min(deadline, DeviceClock::now() + std::chrono::milliseconds(10)), m_hCancelSignal);
+}
+
+bool CPortBase::IsCancelSignalled() const
+{
+    if (m_hCancelSignal == -1) return false;
+    pollfd entry{m_hCancelSignal, POLLIN, 0};
+    return ::poll(&entry, 1, 0) > 0;
+}
 
 bool CPortBase::ProbeBidirectional()
 {

@@ -2,6 +2,7 @@
 // behaviour of a device opened by path and written and read synchronously.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "CObject.h"
@@ -50,8 +51,23 @@ public:
     // Takes over the settings of other when it is of the same kind; never an open device.
     virtual void CopySettings(const CPortBase* other);
 
+    // Waits until the port may take more bytes after a short write, a cancel arrives, or
+    // deadline passes. Kinds whose writes wait for the device themselves return at once.
+    virtual void WaitUntilWritable(std::chrono::steady_clock::time_point deadline);
+
+    // How long the port's own waits may see no progress before they raise code 12.
+    virtual void SetStallTimeout(std::chrono::milliseconds) {}
+
     bool IsOpen() const { return m_hDevice != -1; }
+    // A descriptor that becomes readable when the running download is cancelled (-1: none);
+    // every wait of the port ends on it. Set by the download for its duration.
+    void SetCancelSignal(int fd) { m_hCancelSignal = fd; }
 
     CString m_strDevice;
     int m_hDevice = -1;
+
+protected:
+    int m_hCancelSignal = -1;
+    // True once the running download's cancel has been signalled.
+    bool IsCancelSignalled() const;
 };

@@ -17,7 +17,7 @@ CNetworkPort::CTCPSocket::~CTCPSocket()
     Destroy();
 }
 
-bool CNetworkPort::CTCPSocket::Connect(const CString& host, std::int32_t tcpPort, int timeoutMs)
+bool CNetworkPort::CTCPSocket::Connect(const CString& host, std::int32_t tcpPort, int timeoutMs, int cancelFd)
 {
     Destroy();
     if (tcpPort < 1 || tcpPort > 65535) {
@@ -44,15 +44,16 @@ bool CNetworkPort::CTCPSocket::Connect(const CString& host, std::int32_t tcpPort
             lastError = ETIMEDOUT;
             break;
         }
-        connected = ConnectTo(candidate->ai_addr, candidate->ai_addrlen, static_cast<int>(left.count()));
+        connected = ConnectTo(candidate->ai_addr, candidate->ai_addrlen, static_cast<int>(left.count()), cancelFd);
         if (!connected) lastError = errno;
+        if (lastError == ECANCELED) break;
     }
     freeaddrinfo(found);
     errno = lastError;
     return connected;
 }
 
-bool CNetworkPort::CTCPSocket::ConnectTo(const sockaddr* address, socklen_t addressLength, int timeoutMs)
+bool CNetworkPort::CTCPSocket::ConnectTo(const sockaddr* address, socklen_t addressLength, int timeoutMs, int cancelFd)
 {
     m_hSocket = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (m_hSocket == -1) return false;
@@ -61,17 +62,18 @@ bool CNetworkPort::CTCPSocket::ConnectTo(const sockaddr* address, socklen_t addr
     if (connect(m_hSocket, address, addressLength) != 0) {
         error = errno;
         if (error == EINPROGRESS) {
-            pollfd waiter{m_hSocket, POLLOUT, 0};
+            pollfd waiters[2] = {{m_hSocket, POLLOUT, 0}, {cancelFd, POLLIN, 0}};
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
             int ready;
             do {
                 const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                     deadline - std::chrono::steady_clock::now());
-                ready = poll(&waiter, 1, static_cast<int>(std::max<long long>(0, left.count())));
+                ready = poll(waiters, 2, static_cast<int>(std::max<long long>(0, left.count())));
             } while (ready < 0 && errno == EINTR);
             socklen_t length = sizeof error;
             if (ready == 0) error = ETIMEDOUT;
             else if (ready < 0) error = errno;
+            else if (waiters[1].revents & POLLIN) error = ECANCELED;
             else if (getsockopt(m_hSocket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) error = errno;
         }
     }

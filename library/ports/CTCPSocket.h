@@ -19,8 +19,9 @@ public:
     CTCPSocket& operator=(const CTCPSocket&) = delete;
 
     // Resolves host (dotted IPv4 or a name) and connects within timeoutMs; on failure returns
-    // false with errno set and holds no descriptor.
-    bool Connect(const CString& host, std::int32_t tcpPort, int timeoutMs);
+    // false with errno set and holds no descriptor. A readable cancelFd (-1: none) gives up
+    // at once with ECANCELED.
+    bool Connect(const CString& host, std::int32_t tcpPort, int timeoutMs, int cancelFd = -1);
 
     // One send or receive that never waits: -1 with errno set on failure, as the system returns.
     ssize_t Send(const void* data, std::size_t length);
@@ -37,7 +38,7 @@ public:
     int UnacknowledgedBytes() const;
 
 private:
-    bool ConnectTo(const struct sockaddr* address, socklen_t addressLength, int timeoutMs);
+    bool ConnectTo(const struct sockaddr* address, socklen_t addressLength, int timeoutMs, int cancelFd);
     void Destroy();
 
     int m_hSocket = -1;

@@ -9,8 +9,8 @@
 
 #include "CQuarnPrinterException.h"
 #include "DeviceId.h"
-#include "DeviceOpenError.h"
 #include "DeviceWait.h"
+#include "PrinterDevice.h"
 #include "PrinterErrors.h"
 
 IMPLEMENT_DYNCREATE(CUSBPort, CPortBase)
@@ -44,9 +44,7 @@ void CUSBPort::Open()
 {
     // Opening again would lose the descriptor already held.
     if (IsOpen()) return;
-    const int fd = ::open(m_strDevice.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd == -1) ThrowDeviceOpenError(m_strDevice, errno);
-    m_hDevice = fd;
+    m_hDevice = OpenPrinterDevice(m_strDevice, O_RDWR | O_NONBLOCK);
 }
 
 void CUSBPort::Write(const void* data, std::uint32_t length, std::uint32_t* written)

@@ -24,6 +24,7 @@ public:
 
     // Tests shorten the stall limit; the product keeps the default.
     void SetWriteStallLimit(std::chrono::milliseconds limit) { m_writeStallLimit = limit; }
+    void SetStallTimeout(std::chrono::milliseconds limit) override { SetWriteStallLimit(limit); }
 
 private:
     std::chrono::milliseconds m_writeStallLimit{30000};

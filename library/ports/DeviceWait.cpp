@@ -8,13 +8,13 @@
 #include "CQuarnPrinterException.h"
 #include "PrinterErrors.h"
 
-bool WaitForDevice(int fd, short events, DeviceClock::time_point deadline)
+bool WaitForDevice(int fd, short events, DeviceClock::time_point deadline, int cancelFd)
 {
     using std::chrono::milliseconds;
     for (;;) {
         const auto left = std::chrono::ceil<milliseconds>(deadline - DeviceClock::now());
-        pollfd entry{fd, events, 0};
-        const int ready = ::poll(&entry, 1, static_cast<int>(std::max<milliseconds::rep>(left.count(), 0)));
+        pollfd entries[2] = {{fd, events, 0}, {cancelFd, POLLIN, 0}};
+        const int ready = ::poll(entries, 2, static_cast<int>(std::max<milliseconds::rep>(left.count(), 0)));
         if (ready > 0) return true;
         if (ready == 0) {
             // poll may wake a little early; only the deadline itself ends the wait.

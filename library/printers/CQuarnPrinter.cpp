@@ -98,7 +98,12 @@ void CQuarnPrinter::Serialize(CArchive& ar)
     DropPort(m_pPort);
     // Attached before it reads, so a port whose data is cut short is freed with the record.
     m_pPort = CreatePort(PortKindNamed(className)).release();
-    if (m_pPort) m_pPort->Serialize(ar);
+    try {
+        if (m_pPort) m_pPort->Serialize(ar);
+    } catch (CArchiveException* e) {
+        if (e->m_cause == CArchiveException::badPort) e->m_strDetail = "for the printer " + m_strName + ", " + e->m_strDetail;
+        throw;
+    }
 }
 
 std::unique_ptr<CPortBase> CQuarnPrinter::TestOpenDetectedPort(const CRuntimeClass* kind, const CString& portName)

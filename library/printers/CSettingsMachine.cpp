@@ -1,5 +1,7 @@
 #include "CSettingsMachine.h"
 
+#include <algorithm>
+
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -8,6 +10,8 @@ namespace {
 
 const char* const kMaxDownloadsKey = "MaxDownloads";
 constexpr int kDefaultMaxDownloads = 1;
+constexpr int kLeastMaxDownloads = 1;
+constexpr int kMostMaxDownloads = 99;
 
 // The same file QSettings would pick for the organisation and application in INI format, so
 // the downloader's own per-user settings and the ceiling share one file.
@@ -35,7 +39,9 @@ int CSettingsMachine::GetMaxDownloads()
         if (settings.status() != QSettings::NoError || !settings.contains(kMaxDownloadsKey)) continue;
         bool ok = false;
         const int value = settings.value(kMaxDownloadsKey).toInt(&ok);
-        return ok ? value : kDefaultMaxDownloads;
+        // A file edited by hand may say 0, which would hold every download back without a
+        // word, or a number no dialog offers.
+        return ok ? std::clamp(value, kLeastMaxDownloads, kMostMaxDownloads) : kDefaultMaxDownloads;
     }
     return kDefaultMaxDownloads;
 }

@@ -528,6 +528,22 @@ private slots:
         QVERIFY(fixture.Enabled(ID_PRINTER_ADD));
     }
 
+    void anEmptyFileEndsWithAWordThatNothingWasSent()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        CFirmwareDownloaderView& view = fixture.View();
+        CQuarnPrinterData* empty = view.RowPrinter(0);
+        CQuarnPrinterData* full = view.RowPrinter(1);
+        view.PostMessage(WM_DOWNLOAD_BEGIN, reinterpret_cast<WPARAM>(empty), 0);
+        view.PostMessage(WM_DOWNLOAD_BEGIN, reinterpret_cast<WPARAM>(full), 1000);
+        view.PostMessage(WM_DOWNLOAD_END, reinterpret_cast<WPARAM>(empty), kDownloadDone);
+        view.PostMessage(WM_DOWNLOAD_END, reinterpret_cast<WPARAM>(full), kDownloadDone);
+        QTRY_COMPARE(view.topLevelItem(0)->text(4), QStringLiteral("The file was empty: nothing was sent."));
+        QTRY_VERIFY(!view.ProgressBar(full));
+        QCOMPARE(view.topLevelItem(1)->text(4), QString());
+    }
+
     void downloadShowsABarPerPrinterAndEndsAtZero()
     {
         DownloaderFixture fixture;

@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "CArchive.h"
+#include "CPrinterThread.h"
+#include "CQuarnPrinter.h"
 #include "CQuarnPrinters.h"
 #include "RecordingWnd.h"
 #include "ScopedEnvironment.h"
@@ -303,6 +305,45 @@ TEST_F(CollectionDownload, OnlyPrintersThatCloseAfterTakingTheWholeFileAreOk)
             EXPECT_EQ(results[printer.name], kDownloadFailed) << what << ", printer took " << connections[0].bytes;
         }
     }
+}
+
+// A printer that stops taking data ends its download with code 12 saying how far it got,
+// instead of holding its place among the running downloads for ever.
+TEST_F(CollectionDownload, APrinterThatStopsTakingDataEndsItsDownloadAfterTheStallTimeout)
+{
+    SimProcess sim({"--network", "stalls@127.0.0.54:0,stall=30000,rcvbuf=4096"});
+    sim.Start();
+    const ScratchFile big(ScratchFile::Pattern(8 * 1024 * 1024));
+    Load(sim, {{"stalls", &big}});
+    static_cast<CQuarnPrinter*>(Named("stalls"))->m_pThread->SetStallTimeout(1000);
+
+    const auto started = std::chrono::steady_clock::now();
+    m_printers.DownloadToPrinters(nullptr);
+    ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_END, 1, 30s));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
+    EXPECT_EQ(m_window.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{kDownloadFailed});
+    ASSERT_EQ(m_ui.Texts().size(), 1u);
+    EXPECT_NE(m_ui.Texts()[0].find("The printer stopped taking data: it had taken "), std::string::npos) << m_ui.Texts()[0];
+    EXPECT_NE(m_ui.Texts()[0].find(" of 8388608 bytes."), std::string::npos) << m_ui.Texts()[0];
+    ASSERT_EQ(sim.Stop(), 0);
+}
+
+// Waiting for the close of a printer that keeps its connection open must not hold a
+// cancel back.
+TEST_F(CollectionDownload, ACancelEndsTheWaitForThePrintersCloseAtOnce)
+{
+    SimProcess sim({"--network", "keepsopen@127.0.0.55:0,atend=open"});
+    sim.Start();
+    const ScratchFile small(ScratchFile::Pattern(5000));
+    Load(sim, {{"keepsopen", &small}});
+    m_printers.DownloadToPrinters(nullptr);
+    ASSERT_TRUE(sim.WaitForRecords(1).size() == 1u);  // every byte is in; the download waits for the close
+    const auto cancelled = std::chrono::steady_clock::now();
+    m_printers.CancelDownload();
+    ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_END, 1, 30s));
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelled, 3s);
+    EXPECT_EQ(m_window.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{kDownloadDone});
+    ASSERT_EQ(sim.Stop(), 0);
 }
 
 }  // namespace

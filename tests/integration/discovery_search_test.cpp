@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "DiscoveryTest.h"
+#include "FakeUSBDevices.h"
 
 namespace {
 
@@ -73,10 +74,7 @@ TEST_F(DiscoverySearch, ASecondSearchFindsWhatAnswersItAndKeepsTheFirstFinds)
 TEST_F(DiscoverySearch, ACancelledSearchAddsNoNetworkPrinterButTheUSBFindsStay)
 {
     StartPrinters({Printer("alpha", 1), Hearing("255.255.255.255")});
-    const auto devices = m_folder.MakeFolder("usb");
-    m_folder.Touch("usb/lp0");
-    m_folder.Touch("usb/lp1");
-    const ScopedEnvironment deviceFolder("QUARN_USB_DEVICE_DIR", devices.string());
+    const FakeUSBDevices devices{"lp0", "lp1"};
     m_ui.CancelSearchesAfter(1500);
 
     // The whole search period, so only the cancel can end it.
@@ -84,8 +82,8 @@ TEST_F(DiscoverySearch, ACancelledSearchAddsNoNetworkPrinterButTheUSBFindsStay)
 
     // The answer came in before the cancel and still adds nothing.
     EXPECT_EQ(AnswersSent(1), std::multiset<std::string>{"alpha"});
-    EXPECT_EQ(StoredPrinters(), (std::vector<Stored>{{"Printer#1", "CUSBPort", (devices / "lp0").string(), 0},
-                                                     {"Printer#2", "CUSBPort", (devices / "lp1").string(), 0}}));
+    EXPECT_EQ(StoredPrinters(), (std::vector<Stored>{{"Printer#1", "CUSBPort", devices.PathOf("lp0"), 0},
+                                                     {"Printer#2", "CUSBPort", devices.PathOf("lp1"), 0}}));
     EXPECT_EQ(m_ui.SearchWaitsShown(), 1);
     EXPECT_TRUE(m_ui.Texts().empty());
 }

@@ -7,18 +7,18 @@
 
 #include "DiscoveryNetwork.h"
 #include "NetworkNamespace.h"
+#include "FakeUSBDevices.h"
 #include "quarnctl_fixture.h"
 
 namespace {
 
 class QuarnctlDetect : public QuarnctlTest {
 protected:
-    // A USB printer the access library reports: a FIFO opens as its port would.
+    // A USB printer the access library reports.
     std::string MakeUsbPrinter(const std::string& name)
     {
-        const std::string path = (m_folder.Path() / "usb" / name).string();
-        EXPECT_EQ(mkfifo(path.c_str(), 0600), 0) << path;
-        return path;
+        m_usbDevices.Add(name);
+        return m_usbDevices.PathOf(name);
     }
 
     // The simulator's record of the search, to tell a lost request from a lost answer.
@@ -30,6 +30,8 @@ protected:
                                                   : " heard a request from " + event.from) + "\n";
         return text;
     }
+
+    FakeUSBDevices m_usbDevices;
 };
 
 }  // namespace

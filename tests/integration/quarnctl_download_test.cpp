@@ -2,6 +2,8 @@
 // exit status, every byte on the printer's side, and Ctrl-C or SIGTERM cancelling.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <sstream>
 #include <thread>
 
@@ -91,6 +93,30 @@ TEST_F(QuarnctlDownload, OneResultLinePerPrinterAndExitOneWhenAnyFailed)
     ASSERT_EQ(good.size(), 1u);
     EXPECT_EQ(good[0].sha256, Sha256::Of(ScratchFile::Pattern(700 * 1024 + 3)));
     EXPECT_EQ(Of(records, "resets").size(), 1u);
+}
+
+TEST_F(QuarnctlDownload, AnEmptyFileIsSaidToBeEmptyAndAFifoIsRefusedWithoutWaiting)
+{
+    SimProcess sim({"--network", "empty@127.0.0.67:0", "--network", "fifo@127.0.0.68:0"});
+    sim.Start();
+    const ScratchFile nothing("");
+    // A file that became a FIFO after it was chosen.
+    const std::string fifo = m_folder.Touch("firmware.prg").string();
+    Add("empty", sim, nothing.Path());
+    Add("fifo", sim, fifo);
+    ASSERT_EQ(std::remove(fifo.c_str()), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
+    const auto result = m_runner.Run({"download", Doc()});
+    ASSERT_EQ(sim.Stop(), 0);
+
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(result.out, "empty\tok\t0\tthe file was empty: nothing was sent\n"
+                          "fifo\tfailed\tAn error occurred while accessing the file " + fifo +
+                              ": it is a FIFO, not a regular file.\n");
+    // The empty file's printer is connected to and closed, as for any file; the FIFO's never.
+    const auto records = sim.Records();
+    EXPECT_EQ(Of(records, "fifo").size(), 0u);
 }
 
 TEST_F(QuarnctlDownload, OnlyTheNamedPrintersDownloadAndSuccessExitsZero)

@@ -94,6 +94,10 @@ TEST_F(QuarnctlPrinters, WrongSettingsAndTakenPortsAreRefusedWithTheLibrarysWord
         {{"--parallel", "lp0", "--name", "First"}, "That printer name has already been used.  Please choose another name."},
         {{"--serial", (m_folder.Path() / "tty").string()}, "is not a serial port"},
         {{"--parallel", ""}, "is not a parallel port"},
+        // Existing paths that are no device: a port there would write into them.
+        {{"--usb", m_folder.Touch("firmware.bin").string()}, "is not a printer device"},
+        {{"--usb", m_folder.Path().string()}, "is not a printer device"},
+        {{"--parallel", "/dev/shm"}, "is not a printer device"},
     };
     for (const auto& [options, message] : refusals) {
         std::vector<std::string> command = {"add", Doc()};

@@ -1,5 +1,5 @@
-// A download through the printer list to a USB printer it detected: a FIFO stands in for the
-// usblp device, and the test plays the printer on its reading end.
+// A download through the printer list to a USB printer it detected: a pseudo-terminal stands
+// in for the usblp device, and the test plays the printer on its controlling side.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -23,25 +23,21 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The printer's end of a FIFO device: takes every byte that arrives, on a thread of its own,
-// until it has the bytes it expects or its time is up. Opened before the port is, so that
-// nothing written is ever without a reader.
-class FifoPrinter {
+// The printer's side of a device: takes every byte that arrives, on a thread of its own,
+// until it has the bytes it expects or its time is up.
+class DevicePrinter {
 public:
-    FifoPrinter(const std::string& path, std::size_t expected, std::chrono::seconds limit = 60s)
-        : m_fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC))
+    DevicePrinter(int fd, std::size_t expected, std::chrono::seconds limit = 60s) : m_fd(fd)
     {
-        if (m_fd != -1) m_reader = std::thread([this, expected, limit] { Take(expected, limit); });
+        m_reader = std::thread([this, expected, limit] { Take(expected, limit); });
     }
-    ~FifoPrinter()
+    ~DevicePrinter()
     {
         if (m_reader.joinable()) m_reader.join();
-        if (m_fd != -1) ::close(m_fd);
     }
-    FifoPrinter(const FifoPrinter&) = delete;
-    FifoPrinter& operator=(const FifoPrinter&) = delete;
+    DevicePrinter(const DevicePrinter&) = delete;
+    DevicePrinter& operator=(const DevicePrinter&) = delete;
 
-    bool IsOpen() const { return m_fd != -1; }
     // Waits for the reader to end and gives what it took.
     std::string Received()
     {
@@ -56,7 +52,7 @@ private:
         char buffer[65536];
         while (m_received.size() < expected && std::chrono::steady_clock::now() < deadline) {
             const ssize_t count = ::read(m_fd, buffer, sizeof buffer);
-            // Nothing waiting, or no writer just now: the port may not have opened yet.
+            // Nothing waiting, or the device not open just now: the port may not have opened yet.
             if (count <= 0)
                 std::this_thread::sleep_for(2ms);
             else
@@ -76,13 +72,11 @@ TEST(WiredUSBDownload, DetectedPrinterReceivesItsFileByteForByte)
     const ScopedEnvironment dirs("XDG_CONFIG_DIRS", (folder.Path() / "machine").string());
     const FakeUSBDevices devices{"lp0", "lp1"};
     const ScopedUSBLibrary library;
-    // Several times the FIFO's buffer, ending mid-chunk.
+    // Several times the device's buffer, ending mid-chunk.
     const std::string content = ScratchFile::Pattern(3 * 1024 * 1024 + 77);
     const ScratchFile file(content);
-    FifoPrinter printer(devices.PathOf("lp0"), content.size());
-    FifoPrinter idle(devices.PathOf("lp1"), 1, 1s);
-    ASSERT_TRUE(printer.IsOpen());
-    ASSERT_TRUE(idle.IsOpen());
+    DevicePrinter printer(devices.PrinterSideOf("lp0"), content.size());
+    DevicePrinter idle(devices.PrinterSideOf("lp1"), 1, 1s);
     ScriptedUserInterface ui;
     RecordingWnd window;
     CQuarnPrinters printers;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <sys/stat.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "RecordingWnd.h"
 #include "ScratchFile.h"
 #include "ScriptedUserInterface.h"
+#include "TemporaryFolder.h"
 #include "messages.h"
 
 namespace {
@@ -196,6 +198,27 @@ TEST_F(PrinterThreadTest, MissingFileIsReportedByNameWithoutBeginAndTheScheduler
     EXPECT_NE(m_ui.Texts()[0].find(path), CString::npos);
     EXPECT_EQ(m_pPort->OpenCount(), 0);
     EXPECT_EQ(m_schedulerLog.Count(WM_DOWNLOAD_DONE), 1u);
+}
+
+// None of these may block the thread, send endless bytes, or be taken for a file.
+TEST_F(PrinterThreadTest, AnythingButARegularFileEndsTheDownloadNamingThePathAndSendsNothing)
+{
+    const TemporaryFolder folder;
+    const std::string fifo = (folder.Path() / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string linkToFolder = (folder.Path() / "link").string();
+    ASSERT_EQ(symlink(folder.Path().c_str(), linkToFolder.c_str()), 0);
+    const std::vector<std::string> paths = {fifo, "/dev/zero", folder.Path().string(), linkToFolder};
+    for (const std::string& path : paths) DownloadPath(path);
+    const std::vector<CString> texts = m_ui.Texts();
+    ASSERT_EQ(texts.size(), paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        EXPECT_NE(texts[i].find(paths[i]), CString::npos) << texts[i];
+        EXPECT_NE(texts[i].find("not a regular file"), CString::npos) << texts[i];
+    }
+    EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>(4, kDownloadFailed));
+    EXPECT_EQ(m_wnd.Count(WM_DOWNLOAD_BEGIN), 0u);
+    EXPECT_EQ(m_pPort->OpenCount(), 0);
 }
 
 TEST_F(PrinterThreadTest, FileCutShortDuringTheDownloadEndsItWithAFileError)

@@ -1,5 +1,5 @@
 // The default device behaviour every serial, parallel and USB port inherits, driven through
-// a pseudo-terminal and plain files.
+// pseudo-terminals and the system's null and full devices.
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -120,13 +120,31 @@ TEST(PortBase, CloseOnAClosedPortDoesNothing)
     neverOpened.Close();
     EXPECT_FALSE(neverOpened.IsOpen());
 
-    TemporaryFolder folder;
+    PseudoTerminal terminal;
     CPortBase port;
-    port.m_strDevice = folder.Touch("device").string();
+    port.m_strDevice = terminal.DevicePath();
     port.Open();
     port.Close();
     port.Close();
     EXPECT_FALSE(port.IsOpen());
+}
+
+// A serial or parallel record naming a file (or a link to one) must not overwrite it.
+TEST(PortBase, AFileIsNoDeviceAndIsLeftAsItWas)
+{
+    TemporaryFolder folder;
+    const std::string file = folder.Touch("ttyS0").string();
+    const std::string link = (folder.Path() / "lp0").string();
+    ASSERT_EQ(symlink(file.c_str(), link.c_str()), 0);
+    for (const std::string& path : {file, link}) {
+        CPortBase port;
+        port.m_strDevice = path;
+        EXPECT_EQ(PrinterErrorOf([&] { port.Open(); }), errPortUnavailable) << path;
+        EXPECT_FALSE(port.IsOpen());
+        std::uint32_t written = 0;
+        EXPECT_EQ(PrinterErrorOf([&] { port.Write("x", 1, &written); }), errPortUnavailable);
+    }
+    EXPECT_EQ(std::filesystem::file_size(file), 0u);
 }
 
 TEST(PortBase, MissingDeviceIsUnavailableAndLeavesThePortClosed)
@@ -138,12 +156,12 @@ TEST(PortBase, MissingDeviceIsUnavailableAndLeavesThePortClosed)
     EXPECT_FALSE(port.IsOpen());
 }
 
+// Tests run as root, whom a terminal's exclusive mode does not stop: the lock must.
 TEST(PortBase, SecondOpenOfALockedDeviceIsRefusedUntilTheFirstCloses)
 {
-    TemporaryFolder folder;
-    const CString device = folder.Touch("lp0").string();
+    PseudoTerminal terminal;
     CPortBase first, second;
-    first.m_strDevice = second.m_strDevice = device;
+    first.m_strDevice = second.m_strDevice = terminal.DevicePath();
 
     first.Open();
     EXPECT_EQ(PrinterErrorOf([&] { second.Open(); }), errPortUnavailable);

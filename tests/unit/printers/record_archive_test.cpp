@@ -222,6 +222,24 @@ TEST_F(RecordArchive, LoadingDropsThePortHeldBefore)
     }
 }
 
+// The list would show lp9 while a download opened another device.
+TEST_F(RecordArchive, ParallelRecordWhoseNameAndDeviceDisagreeIsRefusedNamingTheRecord)
+{
+    const CString record = Str("Label 9") + Str("") + Str("") + Str("CParallelPort") + Int32(1);
+    EXPECT_NE(Load(record + Str("/dev/lp9") + Str("lp9"))->m_pPort, nullptr);
+    for (const CString& port : {Str("/dev/sda") + Str("lp9"), Str("/home/x/lp9") + Str("lp9"), Str("") + Str("lp9")}) {
+        CString message;
+        try {
+            Load(record + port);
+        } catch (CArchiveException* e) {
+            e->GetErrorMessage(message);
+            e->Delete();
+        }
+        EXPECT_NE(message.find("Label 9"), CString::npos) << message;
+        EXPECT_NE(message.find("lp9"), CString::npos) << message;
+    }
+}
+
 // Every way a document can end early or lie about a length must raise an archive error,
 // leak nothing and never read or allocate past the input.
 TEST_F(RecordArchive, DamagedDocumentsRaiseArchiveErrors)

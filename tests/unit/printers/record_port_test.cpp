@@ -10,6 +10,7 @@
 #include "CUSBPort.h"
 #include "PseudoTerminal.h"
 #include "ScriptedUserInterface.h"
+#include "FakeUSBDevices.h"
 #include "TemporaryFolder.h"
 
 namespace {
@@ -169,8 +170,8 @@ TEST_F(RecordPort, OnlySerialAndUsbPrintersAnswer)
 
 TEST_F(RecordPort, DetectedPortIsNamedTestOpenedAndClosed)
 {
-    TemporaryFolder folder;
-    const CString device = folder.Touch("lp7").string();
+    const FakeUSBDevices devices{"lp7"};
+    const CString device = devices.PathOf("lp7");
     CQuarnPrinter printer;
     EXPECT_TRUE(printer.AttachDetectedPort(RUNTIME_CLASS(CUSBPort), device, "Found QL-420"));
     EXPECT_EQ(printer.Name(), "Found QL-420");

@@ -69,6 +69,15 @@ TEST_F(SettingsMachine, UnreadableValueMeansOne)
     EXPECT_EQ(CSettingsMachine().GetMaxDownloads(), 1);
 }
 
+// 0 would hold every download back for ever without a word.
+TEST_F(SettingsMachine, ValuesOutsideOneTo99AreTakenIntoThatRange)
+{
+    for (const auto& [stored, read] : {std::pair{"0", 1}, {"-5", 1}, {"99", 99}, {"100", 99}, {"2147483647", 99}}) {
+        Write(UserFile(), std::string("[General]\nMaxDownloads=") + stored + "\n");
+        EXPECT_EQ(CSettingsMachine().GetMaxDownloads(), read) << stored;
+    }
+}
+
 TEST_F(SettingsMachine, ChangedConfigurationFoldersAreSeenAtOnce)
 {
     CSettingsMachine().SetMaxDownloads(4);
