@@ -299,7 +299,8 @@ private slots:
     {
         DownloaderFixture fixture;
         const auto document = fixture.WriteDocument(
-            "twins.qps", {{"Twin", "10.0.0.1", 9100, ""}, {"Twin", "10.0.0.2", 9100, ""}, {"Other", "10.0.0.3", 9100, ""}});
+            "twins.qps",
+            {{"Twin", "10.0.0.1", 9100, ""}, {"Twin", "10.0.0.2", 9100, ""}, {"Other", "10.0.0.3", 9100, ""}});
         const std::string before = ReadBytes(document);
         QVERIFY(fixture.Start(document));
         QCOMPARE(ShownTexts(fixture.Ui()).size(), 1);
