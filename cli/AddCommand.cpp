@@ -1,9 +1,9 @@
 #include "AddCommand.h"
 
-#include "CArchive.h"
 #include "CPortBase.h"
 #include "CQuarnPrinter.h"
 #include "CommandError.h"
+#include "FleetList.h"
 #include "PrinterDocument.h"
 #include "PrinterLookup.h"
 #include "StringTable.h"
@@ -17,17 +17,6 @@ bool PortInUse(const CQuarnPrinters& printers, const CString& port)
         if (EqualsNoCase(printer->Port(), port)) return true;
     }
     return false;
-}
-
-// A one-printer document is the library's way of taking in a finished record without the
-// configuration dialog: loading it gives the printer its thread and its place in the list.
-void EnterThroughDocument(CQuarnPrinters& printers, CQuarnPrinter& record)
-{
-    CArchive stored;
-    stored << std::int32_t{1};
-    record.Serialize(stored);
-    CArchive loading(stored.Buffer());
-    printers.Serialize(loading, nullptr);
 }
 
 }  // namespace
@@ -51,7 +40,7 @@ void AddPrinter(const std::string& documentPath, const NewPrinter& request, std:
     record.Model(request.model);
     record.m_bCalibrate = request.calibrate;
 
-    EnterThroughDocument(printers, record);
+    EnterNewPrinters(printers, {&record}, nullptr);
     document.Save(printers);
     out << VisibleText(record.m_strName) << '\n';
 }

@@ -12,16 +12,22 @@
 namespace {
 
 // Detection recognises a printer by its port, ignoring case; so does this comparison.
-struct PortLess {
-    bool operator()(const CString& a, const CString& b) const { return CompareNoCase(a, b) < 0; }
-};
-using NamesByPort = std::map<CString, CString, PortLess>;
+using NamesByPort = std::map<CString, CString, LessNoCase>;
 
 NamesByPort NamesByPortOf(const CQuarnPrinters& printers)
 {
     NamesByPort names;
     for (const CQuarnPrinterData* printer : AllPrinters(printers)) names.emplace(printer->Port(), printer->Name());
     return names;
+}
+
+// Printers whose answers the system dropped are missing without any other sign.
+void WarnOfLostAnswers(const CNetworkSearchReport& search)
+{
+    if (!search.searched || search.lostAnswers == 0) return;
+    std::cerr << "quarnctl: " << search.lostAnswers << " answers to the network search were lost: they came faster "
+              << "than its receive buffer of " << search.receiveBuffer / 1024 << " KiB could hold them. Printers may "
+              << "be missing; an administrator can raise net.core.rmem_max (see the README).\n";
 }
 
 }  // namespace
@@ -37,6 +43,7 @@ void DetectPrinters(const std::string& documentPath, unsigned sources, bool drop
 
     const NamesByPort before = NamesByPortOf(printers);
     printers.AutoDetectPrinters(nullptr, sources);
+    WarnOfLostAnswers(printers.LastNetworkSearch());
 
     bool changed = false;
     for (const CQuarnPrinterData* printer : AllPrinters(printers)) {

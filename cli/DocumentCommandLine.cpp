@@ -11,6 +11,7 @@
 #include "DownloadCommand.h"
 #include "DropDuplicatesFlag.h"
 #include "EditCommands.h"
+#include "FleetListCommands.h"
 #include "ListCommand.h"
 #include "PortFactory.h"
 #include "PortsCommand.h"
@@ -90,6 +91,37 @@ void AddAddCommand(CLI::App& app, CommandAction& chosen)
     });
 }
 
+void AddFleetListCommands(CLI::App& app, CommandAction& chosen)
+{
+    struct Options {
+        std::string file, csv, output;
+        bool dryRun = false;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App* import = app.add_subcommand(
+        "import", "Add the printers of a CSV fleet list to FILE (created when missing), all or none: a bad row "
+                  "refuses the whole list and every bad line is named. Prints the names added.");
+    import->add_option("FILE", o->file, "Printer-settings document")->required();
+    import->add_option("CSV", o->csv, "Fleet list: a header row naming its columns (name, kind, port, tcp_port, "
+                                      "model, download_file, calibrate, baud, data_bits, parity, stop_bits, flow), "
+                                      "then one printer per row")
+        ->required();
+    import->add_flag("--dry-run", o->dryRun, "Check the list and say what would be added, without saving");
+    OnParsed(import, chosen, [o] {
+        ImportPrinters(o->file, o->csv, o->dryRun, std::cout);
+        return int{kExitOk};
+    });
+
+    CLI::App* exportCommand =
+        app.add_subcommand("export", "Write the printers of FILE as a CSV fleet list that import reads back.");
+    exportCommand->add_option("FILE", o->file, "Printer-settings document")->required();
+    exportCommand->add_option("--output,-o", o->output, "CSV file to write (default: standard output)");
+    OnParsed(exportCommand, chosen, [o] {
+        ExportPrinters(o->file, o->output, std::cout);
+        return int{kExitOk};
+    });
+}
+
 }  // namespace
 
 void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterface& ui)
@@ -113,6 +145,7 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
     });
 
     AddAddCommand(app, chosen);
+    AddFleetListCommands(app, chosen);
 
     CLI::App* remove = app.add_subcommand("remove", "Remove printers from FILE.");
     remove->add_option("FILE", o->file, "Printer-settings document")->required();
@@ -135,7 +168,9 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
 
     CLI::App* download = app.add_subcommand(
         "download", "Download each printer's file and print one result line per printer: NAME, then ok and "
-                    "the byte count, failed and the message, or cancelled. Ctrl-C cancels.");
+                    "the byte count (and \"delivered, not confirmed by the printer's close\" when a network "
+                    "printer kept its connection open instead of closing it), failed and the message, or "
+                    "cancelled. Ctrl-C cancels.");
     download->add_option("FILE", o->file, "Printer-settings document")->required();
     download->add_option("NAME", o->names, "Printer names (default: every printer that has a download file)");
     OnParsed(download, chosen, [o, &ui] { return DownloadToPrinters(o->file, o->names, ui, std::cout); });

@@ -7,6 +7,7 @@
 #include "DownloadWindow.h"
 #include "ProgressDisplay.h"
 #include "VisibleText.h"
+#include "messages.h"
 
 namespace {
 
@@ -111,11 +112,14 @@ void DownloadSession::Apply(const DownloadEvent& event)
         break;
     case DownloadEvent::End:
         track.ended = true;
-        track.succeeded = event.value != 0 && !m_bCancelling;
-        track.cancelled = event.value != 0 && m_bCancelling;
-        if (event.value == 0)
+        track.succeeded = event.value != kDownloadFailed && !m_bCancelling;
+        track.cancelled = event.value != kDownloadFailed && m_bCancelling;
+        track.unconfirmed = event.value == kDownloadNotConfirmed;
+        if (event.value == kDownloadFailed)
             track.failure = event.failure.empty() ? CString("The download did not complete.") : OneLine(event.failure);
-        m_display.End(track.name, track.succeeded ? "finished" : track.cancelled ? "cancelled" : "failed");
+        m_display.End(track.name, track.succeeded ? (track.unconfirmed ? "finished, not confirmed" : "finished")
+                                  : track.cancelled ? "cancelled"
+                                                    : "failed");
         break;
     }
 }
@@ -143,7 +147,9 @@ bool DownloadSession::WriteResults(std::ostream& out) const
         const Track& track = m_tracks.at(printer);
         out << VisibleText(track.name) << '\t';
         if (track.succeeded) {
-            out << "ok\t" << track.length << '\n';
+            out << "ok\t" << track.length;
+            if (track.unconfirmed) out << "\tdelivered, not confirmed by the printer's close";
+            out << '\n';
             continue;
         }
         allSucceeded = false;

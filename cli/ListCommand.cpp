@@ -1,12 +1,13 @@
 #include "ListCommand.h"
 
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 #include "CNetworkPort.h"
-#include "CParallelPort.h"
 #include "CQuarnPrinter.h"
 #include "CSerialPort.h"
-#include "CUSBPort.h"
+#include "FleetList.h"
+#include "PortColumn.h"
 #include "PrinterDocument.h"
 #include "PrinterLookup.h"
 #include "VisibleText.h"
@@ -14,16 +15,8 @@
 namespace {
 
 const char* const kNoFileText = "None Selected";
-
-const char* KindOf(const CPortBase* port)
-{
-    if (!port) return "";
-    if (port->IsKindOf(RUNTIME_CLASS(CSerialPort))) return "serial";
-    if (port->IsKindOf(RUNTIME_CLASS(CParallelPort))) return "parallel";
-    if (port->IsKindOf(RUNTIME_CLASS(CUSBPort))) return "usb";
-    if (port->IsKindOf(RUNTIME_CLASS(CNetworkPort))) return "network";
-    return "";
-}
+// Shells split lines on runs of tabs, so an empty field would shift the ones after it.
+const char* const kNoModelText = "-";
 
 // Bytes that are not UTF-8 go out as text with replacement marks (the dump replaces them) and,
 // beside it, exactly as hexadecimal, so that a script loses nothing.
@@ -37,7 +30,7 @@ void AddText(nlohmann::json& entry, const std::string& key, const CString& bytes
 nlohmann::json Describe(const CQuarnPrinter& printer)
 {
     nlohmann::json entry = {
-        {"kind", KindOf(printer.m_pPort)},
+        {"kind", PortKindWord(printer.m_pPort)},
         {"calibrate", printer.m_bCalibrate},
     };
     AddText(entry, "name", printer.Name());
@@ -65,6 +58,8 @@ void ListPrinters(const std::string& documentPath, bool json, std::ostream& out)
     PrinterDocument(documentPath).Load(printers, nullptr);
 
     nlohmann::json list = nlohmann::json::array();
+    // A person reading the columns gets their names; a script reading them gets data only.
+    if (!json && ::isatty(STDOUT_FILENO) == 1) out << "NAME\tMODEL\tPORT\tDOWNLOAD FILE\n";
     for (CQuarnPrinterData* record : AllPrinters(printers)) {
         const auto& printer = static_cast<const CQuarnPrinter&>(*record);
         if (json) {
@@ -72,8 +67,9 @@ void ListPrinters(const std::string& documentPath, bool json, std::ostream& out)
             continue;
         }
         const CString file = printer.DownloadFile();
-        out << VisibleText(printer.Name()) << '\t' << VisibleText(printer.m_strModel) << '\t'
-            << VisibleText(printer.PortDisplayName()) << '\t' << (file.empty() ? kNoFileText : VisibleText(file))
+        out << VisibleText(printer.Name()) << '\t'
+            << (printer.m_strModel.empty() ? kNoModelText : VisibleText(printer.m_strModel)) << '\t'
+            << VisibleText(PortColumnText(printer)) << '\t' << (file.empty() ? kNoFileText : VisibleText(file))
             << '\n';
     }
     // Names and paths are bytes; a document may hold text that is not UTF-8.

@@ -6,15 +6,9 @@
 #include <ostream>
 #include <string>
 
-class CPortBase;
+#include "PortWords.h"
 
-struct SerialLine {
-    int baud = 9600;
-    int dataBits = 8;
-    std::string parity = "none";  // none, odd or even
-    int stopBits = 1;             // 1 or 2
-    std::string flow = "hardware";  // xonxoff or hardware
-};
+class CPortBase;
 
 // Each raises a CommandError (exit status 2) for a port it cannot make. A serial or parallel
 // port (a short name such as ttyS0, or its device path under /dev/) or a USB device path that

@@ -7,9 +7,11 @@
 #include "CException.h"
 #include "CommandAction.h"
 #include "CommandError.h"
+#include "CommandNames.h"
 #include "ConsoleUserInterface.h"
 #include "DocumentCommandLine.h"
 #include "NameHexArguments.h"
+#include "OpenFileLimit.h"
 #include "PrinterCommandLine.h"
 #include "ProgramInfoOptions.h"
 #include "QuarnctlInfo.h"
@@ -17,6 +19,8 @@
 
 int main(int argc, char** argv)
 {
+    // A document of a thousand printers, or a search that finds them, needs more than the usual 1024.
+    RaiseOpenFileLimit();
     CLI::App app{"Keeps printer-settings documents (.qps), downloads files to the label printers they list, and "
                  "asks and sets what those printers know.",
                  "quarnctl"};
@@ -28,7 +32,12 @@ int main(int argc, char** argv)
     CommandAction chosen;
     AddDocumentCommands(app, chosen, ui);
     AddPrinterCommands(app, chosen, ui);
+    AddHelpCommand(app, chosen, std::cout);
 
+    if (const auto unknown = UnknownCommandText(app, argc, argv)) {
+        std::cerr << "quarnctl: " << *unknown << '\n';
+        return kExitUsage;
+    }
     try {
         std::vector<std::string> words = ExpandNameHex(argc, argv);
         // The parser takes the words last first.

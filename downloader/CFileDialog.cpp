@@ -35,6 +35,7 @@ QString CFileDialog::DoModal()
     dialog.setFileMode(m_bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(m_strDefaultExtension);
     dialog.setNameFilters(NameFilters(m_strFilter));
+    if (!m_strInitialFolder.isEmpty()) dialog.setDirectory(m_strInitialFolder);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();
 }

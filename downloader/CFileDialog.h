@@ -12,6 +12,9 @@ public:
     CFileDialog(bool bOpenFileDialog, const QString& defaultExtension, const QString& filter,
                 QWidget* pParent = nullptr);
 
+    // The folder the dialog opens in; the process's current folder when none is given.
+    void SetInitialFolder(const QString& folder) { m_strInitialFolder = folder; }
+
     // The chosen full path, or empty when the user cancelled.
     QString DoModal();
 
@@ -23,5 +26,6 @@ private:
     bool m_bOpen;
     QString m_strDefaultExtension;
     QString m_strFilter;
+    QString m_strInitialFolder;
     QWidget* m_pParent;
 };

@@ -51,7 +51,7 @@ void CFirmwareDownloaderApp::RestoreMainWindowPlacement()
 {
     WINDOWPLACEMENT& stored = CSettingsApplication::Instance().m_wpMainWindow;
     if (stored.length == 0) {
-        m_pMainFrame->showMaximized();
+        m_pMainFrame->ShowMaximizedFirstTime();
         return;
     }
     const QRect normal(QPoint(stored.rcNormalLeft, stored.rcNormalTop),
@@ -59,7 +59,7 @@ void CFirmwareDownloaderApp::RestoreMainWindowPlacement()
     bool onScreen = false;
     for (const QScreen* screen : QGuiApplication::screens()) onScreen = onScreen || screen->geometry().intersects(normal);
     if (!onScreen) {
-        m_pMainFrame->showMaximized();
+        m_pMainFrame->ShowMaximizedFirstTime();
         return;
     }
     if (stored.showCmd == SW_SHOWMINIMIZED) stored.showCmd = SW_SHOWNORMAL;
@@ -106,6 +106,7 @@ void CFirmwareDownloaderApp::OnFileOpen()
                            .arg(QLatin1String(DownloaderStrings::kDocumentFilter),
                                 QLatin1String(DownloaderStrings::kDocumentExtension)),
                        m_pMainFrame.get());
+    dialog.SetInitialFolder(m_pDocument->Folder());
     const QString path = dialog.DoModal();
     if (!path.isEmpty()) OpenDocumentFile(path);
 }

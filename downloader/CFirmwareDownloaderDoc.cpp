@@ -10,8 +10,10 @@
 #include "CFirmwareDownloaderView.h"
 #include "CPrinterDocument.h"
 #include "COptionsDlg.h"
+#include "CQuarnPrinter.h"
 #include "CQuarnPrinterException.h"
 #include "DownloaderStrings.h"
+#include "FleetList.h"
 #include "IUserInterface.h"
 
 CFirmwareDownloaderDoc::CFirmwareDownloaderDoc() { SetDefaultTitle(); }
@@ -169,6 +171,7 @@ bool CFirmwareDownloaderDoc::DoSave(const QString& path)
                                .arg(QLatin1String(DownloaderStrings::kDocumentFilter),
                                     QLatin1String(DownloaderStrings::kDocumentExtension)),
                            m_pView ? m_pView->window() : nullptr);
+        dialog.SetInitialFolder(Folder());
         target = dialog.DoModal();
         if (target.isEmpty()) return false;
     }
@@ -184,6 +187,11 @@ void CFirmwareDownloaderDoc::SetPathName(const QString& path)
     m_strTitle = QFileInfo(path).fileName();
     emit PathSaved(m_strPathName);
     emit TitleChanged();
+}
+
+QString CFirmwareDownloaderDoc::Folder() const
+{
+    return m_strPathName.isEmpty() ? QString() : QFileInfo(m_strPathName).absolutePath();
 }
 
 void CFirmwareDownloaderDoc::SetDefaultTitle()
@@ -228,6 +236,61 @@ void CFirmwareDownloaderDoc::OnToolsOptions(QWidget* pOwner)
 {
     COptionsDlg dialog(m_pPrinters->MaxSimultaneousDownloads(), pOwner);
     if (dialog.exec() == QDialog::Accepted) m_pPrinters->MaxSimultaneousDownloads(dialog.m_nMaxDownloads);
+}
+
+namespace {
+
+const QString kFleetListFilter = QStringLiteral("Fleet lists (*.csv)|*.csv|All Files (*.*)|*.*||");
+// Larger than any fleet; a bigger file is a wrong file.
+constexpr qint64 kMaxFleetListBytes = qint64{64} << 20;
+
+}  // namespace
+
+void CFirmwareDownloaderDoc::OnFileImportPrinters()
+{
+    if (!m_pPrinters) return;
+    CFileDialog dialog(true, QStringLiteral("csv"), kFleetListFilter, m_pView ? m_pView->window() : nullptr);
+    dialog.SetInitialFolder(Folder());
+    const QString path = dialog.DoModal();
+    if (path.isEmpty()) return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFleetListBytes) {
+        const QString reason = file.isOpen() ? QStringLiteral("it is larger than 64 MiB") : file.errorString();
+        AfxMessageBox(QStringLiteral("Cannot open the fleet list %1: %2.").arg(path, reason).toStdString(),
+                      MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    const FleetListImport import =
+        ReadFleetList(file.readAll().toStdString(), QFileInfo(path).absolutePath().toStdString(), *m_pPrinters);
+    if (!import.problems.empty()) {
+        AfxMessageBox(FleetListRefusal(path.toStdString(), m_strTitle.toStdString(), import.problems),
+                      MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    std::vector<CQuarnPrinter*> records;
+    for (const auto& printer : import.printers) records.push_back(printer.get());
+    try {
+        EnterNewPrinters(*m_pPrinters, records, m_pView);
+    } catch (CException* e) {
+        CExceptionHolder<> error(e);
+        e->ReportError(MB_ICONEXCLAMATION, 0);
+    }
+    UpdateAllViews();
+}
+
+void CFirmwareDownloaderDoc::OnFileExportPrinters()
+{
+    if (!m_pPrinters) return;
+    CFileDialog dialog(false, QStringLiteral("csv"), kFleetListFilter, m_pView ? m_pView->window() : nullptr);
+    dialog.SetInitialFolder(Folder());
+    const QString path = dialog.DoModal();
+    if (path.isEmpty()) return;
+    QSaveFile file(path);
+    const QByteArray bytes = QByteArray::fromStdString(ExportFleetList(*m_pPrinters));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        AfxMessageBox(QStringLiteral("Cannot write the fleet list %1: %2.").arg(path, file.errorString()).toStdString(),
+                      MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 bool CFirmwareDownloaderDoc::CanSave() const { return m_pPrinters && m_pPrinters->GetPrinterCount() > 0; }

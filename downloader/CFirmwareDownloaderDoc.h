@@ -44,6 +44,8 @@ public:
     bool DoSave(const QString& path);
 
     const QString& PathName() const { return m_strPathName; }
+    // The folder of the document's file, where file dialogs start; empty for a new document.
+    QString Folder() const;
     void SetPathName(const QString& path);
     void SetDefaultTitle();
     const QString& Title() const { return m_strTitle; }
@@ -54,6 +56,10 @@ public:
     void OnPrinterAdd();
     void OnPrinterAutoDetect();
     void OnToolsOptions(QWidget* pOwner);
+    // Adds the printers of a CSV fleet list the user chooses, all or none.
+    void OnFileImportPrinters();
+    // Writes the printers to a CSV fleet list the user names.
+    void OnFileExportPrinters();
     bool CanSave() const;
 
 signals:

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMetaObject>
 #include <QMouseEvent>
@@ -15,6 +16,7 @@
 #include "DownloaderStrings.h"
 #include "ICommandRouter.h"
 #include "IUserInterface.h"
+#include "PortColumn.h"
 #include "ToolbarIcons.h"
 #include "VisibleText.h"
 #include "messages.h"
@@ -93,6 +95,28 @@ CFirmwareDownloaderView::CFirmwareDownloaderView(CFirmwareDownloaderDoc* pDocume
     header()->setStretchLastSection(true);
     header()->setSectionsMovable(false);
     connect(this, &QTreeWidget::itemSelectionChanged, this, &CFirmwareDownloaderView::CommandStateChanged);
+
+    // A newcomer's first screen is an empty list; it says how to fill it.
+    m_pEmptyHint = new QLabel(QString::fromUtf8(DownloaderStrings::kEmptyListHint), viewport());
+    m_pEmptyHint->setObjectName(QStringLiteral("emptyListHint"));
+    m_pEmptyHint->setAlignment(Qt::AlignCenter);
+    m_pEmptyHint->setWordWrap(true);
+    m_pEmptyHint->setEnabled(false);
+    m_pEmptyHint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    connect(this, &CFirmwareDownloaderView::CommandStateChanged, this, &CFirmwareDownloaderView::UpdateEmptyHint);
+    UpdateEmptyHint();
+}
+
+void CFirmwareDownloaderView::UpdateEmptyHint()
+{
+    m_pEmptyHint->setGeometry(viewport()->rect());
+    m_pEmptyHint->setVisible(topLevelItemCount() == 0);
+}
+
+void CFirmwareDownloaderView::resizeEvent(QResizeEvent* event)
+{
+    QTreeWidget::resizeEvent(event);
+    UpdateEmptyHint();
 }
 
 CFirmwareDownloaderView::~CFirmwareDownloaderView() { RemoveAllRows(); }
@@ -175,7 +199,7 @@ QTreeWidgetItem* CFirmwareDownloaderView::MakeRow(CQuarnPrinterData* pPrinter) c
 {
     const CString file = pPrinter->DownloadFile();
     auto* row = new QTreeWidgetItem(QStringList{Text(pPrinter->Name()), Text(pPrinter->Model()),
-                                                Text(pPrinter->PortDisplayName()),
+                                                Text(PortColumnText(*pPrinter)),
                                                 file.empty() ? QString(DownloaderStrings::kNoneSelected) : Text(file),
                                                 QString()});
     static const QIcon icon = PrinterRowIcon();
@@ -263,6 +287,14 @@ std::vector<CQuarnPrinterData*> CFirmwareDownloaderView::SelectedPrinters() cons
     std::vector<CQuarnPrinterData*> printers;
     for (QTreeWidgetItem* row : SelectedRows()) printers.push_back(RowPrinter(indexOfTopLevelItem(row)));
     return printers;
+}
+
+void CFirmwareDownloaderView::SelectPrinters(const std::vector<CQuarnPrinterData*>& printers)
+{
+    for (CQuarnPrinterData* pPrinter : printers) {
+        auto it = m_mapProgress.find(pPrinter);
+        if (it != m_mapProgress.end()) it->second.item->setSelected(true);
+    }
 }
 
 bool CFirmwareDownloaderView::HasDownloadFiles(bool selectedOnly, bool everyRow) const
@@ -358,26 +390,32 @@ void CFirmwareDownloaderView::OnPrinterDelete()
 void CFirmwareDownloaderView::OnFirmwareSelect()
 {
     CFileDialog dialog(true, QStringLiteral("prg"), QLatin1String(DownloaderStrings::kFirmwareFilter), window());
+    dialog.SetInitialFolder(m_pDocument->Folder());
     const QString path = dialog.DoModal();
     if (path.isEmpty()) return;
     WaitCursor wait;
+    // The rows are rebuilt; the printers the file went to stay selected for the next command.
+    const std::vector<CQuarnPrinterData*> selected = SelectedPrinters();
     try {
         const CString file = path.toLocal8Bit().toStdString();
-        for (CQuarnPrinterData* pPrinter : SelectedPrinters()) Printers()->SetDownloadFile(pPrinter, file);
+        for (CQuarnPrinterData* pPrinter : selected) Printers()->SetDownloadFile(pPrinter, file);
     } catch (CQuarnPrinterException* e) {
         Report(e);
     }
     m_pDocument->UpdateAllViews();
+    SelectPrinters(selected);
 }
 
 void CFirmwareDownloaderView::OnFirmwareClear()
 {
+    const std::vector<CQuarnPrinterData*> selected = SelectedPrinters();
     try {
-        for (CQuarnPrinterData* pPrinter : SelectedPrinters()) Printers()->SetDownloadFile(pPrinter, CString());
+        for (CQuarnPrinterData* pPrinter : selected) Printers()->SetDownloadFile(pPrinter, CString());
     } catch (CQuarnPrinterException* e) {
         Report(e);
     }
     m_pDocument->UpdateAllViews();
+    SelectPrinters(selected);
 }
 
 void CFirmwareDownloaderView::OnDownloadAll()

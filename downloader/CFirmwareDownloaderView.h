@@ -16,6 +16,7 @@
 class CFirmwareDownloaderDoc;
 class CTextProgressCtrl;
 class ICommandRouter;
+class QLabel;
 class QMenu;
 
 class CFirmwareDownloaderView : public QTreeWidget, public CWnd {
@@ -48,6 +49,8 @@ public:
     CTextProgressCtrl* ProgressBar(CQuarnPrinterData* pPrinter) const;
     // The printer of a row.
     CQuarnPrinterData* RowPrinter(int row) const;
+    // The text shown over an empty list, telling how to fill it.
+    const QLabel* EmptyListHint() const { return m_pEmptyHint; }
 
     // The menu for a right click at a point of the list's viewport.
     std::unique_ptr<QMenu> CreateContextMenu(const QPoint& viewportPoint);
@@ -71,6 +74,7 @@ signals:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct Cell {
@@ -85,6 +89,8 @@ private:
     void OnDownloadEnd(CQuarnPrinterData* pPrinter, bool current);
     std::vector<QTreeWidgetItem*> SelectedRows() const;
     std::vector<CQuarnPrinterData*> SelectedPrinters() const;
+    void SelectPrinters(const std::vector<CQuarnPrinterData*>& printers);
+    void UpdateEmptyHint();
     QTreeWidgetItem* MakeRow(CQuarnPrinterData* pPrinter) const;
     void FitColumns();
     void DestroyBar(Cell& cell);
@@ -92,6 +98,7 @@ private:
 
     CFirmwareDownloaderDoc* m_pDocument;
     ICommandRouter* m_pRouter = nullptr;
+    QLabel* m_pEmptyHint = nullptr;
     int m_nActiveDownloads = 0;
     std::unordered_map<CQuarnPrinterData*, Cell> m_mapProgress;
     // Raised at every rebuild: a message posted before it names a record that may be gone,

@@ -1,6 +1,7 @@
 #include "CHelpWindow.h"
 
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QUrl>
 
 #include "ToolbarIcons.h"
@@ -25,4 +26,14 @@ void CHelpWindow::ShowFile(const QString& path)
     show();
     raise();
     activateWindow();
+}
+
+void CHelpWindow::keyPressEvent(QKeyEvent* event)
+{
+    // A window of its own, read and put away like a dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QTextBrowser::keyPressEvent(event);
 }

@@ -10,4 +10,7 @@ public:
 
     // Shows the document at path, or says that it cannot be found.
     void ShowFile(const QString& path);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -126,7 +127,19 @@ void CMainFrame::CreateStatusBar()
 
 void CMainFrame::UpdateTitle()
 {
-    setWindowTitle(m_pDocument->Title() + QStringLiteral(" - ") + QLatin1String(DownloaderStrings::kAppName));
+    const CQuarnPrinters* printers = m_pDocument->Printers();
+    const bool unsaved = m_pDocument->IsModified() || (printers && printers->IsModified());
+    setWindowTitle(m_pDocument->Title() + (unsaved ? QStringLiteral("*") : QString()) + QStringLiteral(" - ") +
+                   QLatin1String(DownloaderStrings::kAppName));
+}
+
+void CMainFrame::ShowMaximizedFirstTime()
+{
+    const QRect available = screen()->availableGeometry();
+    QRect normal(QPoint(), QSize(960, 600).boundedTo(available.size()));
+    normal.moveCenter(available.center());
+    setGeometry(normal);
+    showMaximized();
 }
 
 bool CMainFrame::IsCommandEnabled(int id) const
@@ -139,7 +152,10 @@ bool CMainFrame::IsCommandEnabled(int id) const
     case ID_PRINTER_ADD:
     case ID_PRINTER_AUTODETECT:
     case ID_TOOLS_OPTIONS:
+    case ID_FILE_IMPORT_PRINTERS:
         return active == 0;
+    case ID_FILE_EXPORT_PRINTERS:
+        return m_pDocument->CanSave();
     case ID_PRINTER_MODIFY:
         return selected == 1 && active == 0;
     case ID_PRINTER_DELETE:
@@ -164,6 +180,8 @@ bool CMainFrame::IsCommandEnabled(int id) const
 void CMainFrame::UpdateCommandUI()
 {
     for (const auto& [id, action] : m_actions) action->setEnabled(IsCommandEnabled(id));
+    // Every change to the list goes through a command or a change of rows, both of which end here.
+    UpdateTitle();
 }
 
 void CMainFrame::OnCommand(int id)
@@ -175,6 +193,8 @@ void CMainFrame::OnCommand(int id)
     case ID_FILE_OPEN: m_pApp->OnFileOpen(); break;
     case ID_FILE_SAVE: m_pDocument->DoFileSave(); break;
     case ID_FILE_SAVE_AS: m_pDocument->DoSave(QString()); break;
+    case ID_FILE_IMPORT_PRINTERS: m_pDocument->OnFileImportPrinters(); break;
+    case ID_FILE_EXPORT_PRINTERS: m_pDocument->OnFileExportPrinters(); break;
     case ID_APP_EXIT: close(); break;
     case ID_VIEW_TOOLBAR: m_pToolBar->setVisible(!m_pToolBar->isVisible()); break;
     case ID_VIEW_STATUS_BAR:

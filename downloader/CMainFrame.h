@@ -35,6 +35,9 @@ public:
 
     WINDOWPLACEMENT GetWindowPlacement() const;
     void SetWindowPlacement(const WINDOWPLACEMENT& placement);
+    // Maximised, with a restored size that shows every column (about 960 by 600, centred),
+    // for a start with no placement of its own to restore.
+    void ShowMaximizedFirstTime();
 
     void OpenHelpFile();
     // Where the help document is looked for: beside the program, then where it is installed.

@@ -6,11 +6,14 @@
 
 namespace {
 
-const std::array<CommandInfo, 22> kCommands{{
+const std::array<CommandInfo, 24> kCommands{{
     {ID_FILE_NEW, "", "", "Ctrl+N"},
     {ID_FILE_OPEN, "&Open Printer Settings File...\tCtrl+O", "Open a Printer Settings file\nOpen", "Ctrl+O"},
     {ID_FILE_SAVE, "", "Save the current Printer settings to a file", "Ctrl+S"},
     {ID_FILE_SAVE_AS, "&Save Printer Settings File\tCtrl+S", "Save the current Printer settings to a file\nSave", ""},
+    {ID_FILE_IMPORT_PRINTERS, "&Import Printers...",
+     "Add the printers of a CSV fleet list; a list with a bad line is refused whole\nImport Printers", ""},
+    {ID_FILE_EXPORT_PRINTERS, "&Export Printers...", "Write the printers to a CSV fleet list\nExport Printers", ""},
     {ID_FIRMWARE_SELECT, "Select Firmware File...", "Select Firmware file\nSelect Firmware File", ""},
     {ID_FIRMWARE_CLEAR, "Clear Firmware File", "Clear Firmware file\nClear Firmware File", ""},
     {ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents\nExit", ""},
@@ -34,8 +37,10 @@ const std::array<CommandInfo, 22> kCommands{{
      ""},
 }};
 
-constexpr int kFileMenu[] = {ID_FILE_OPEN, ID_FILE_SAVE_AS, ID_SEPARATOR, ID_FIRMWARE_SELECT, ID_FIRMWARE_CLEAR,
-                             ID_SEPARATOR, ID_APP_EXIT};
+constexpr int kFileMenu[] = {ID_FILE_OPEN,         ID_FILE_SAVE_AS,    ID_SEPARATOR,
+                             ID_FILE_IMPORT_PRINTERS, ID_FILE_EXPORT_PRINTERS, ID_SEPARATOR,
+                             ID_FIRMWARE_SELECT,   ID_FIRMWARE_CLEAR,  ID_SEPARATOR,
+                             ID_APP_EXIT};
 constexpr int kEditMenu[] = {ID_EDIT_SELECT_ALL};
 constexpr int kViewMenu[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};
 constexpr int kPrinterMenu[] = {ID_PRINTER_ADD,       ID_PRINTER_MODIFY,    ID_PRINTER_DELETE, ID_SEPARATOR,

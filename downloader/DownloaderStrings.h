@@ -18,6 +18,8 @@ inline constexpr const char* kAlreadyRunning =                  // 61208
 inline constexpr const char* kNoneSelected = "None Selected";   // 61209
 inline constexpr const char* kColumnModel = "Model";            // 61210
 
+inline constexpr const char* kEmptyListHint = "No printers yet: Printer › Add or Printer › Auto-Detect";
+
 inline constexpr const char* kCompany = "Quarn Technologies Corporation";
 inline constexpr const char* kDocumentFilter = "Quarn Printer Settings Files (*.qps)";
 inline constexpr const char* kDocumentExtension = "qps";

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The main job on simulated printers: installs what is missing, builds, starts 8 simulated
-# network printers on 127.0.0.2 to 127.0.0.9, writes a printer-settings document for
-# them and gives each its own file of a few MiB, at most 3 downloads at a time. With a
-# display, the downloader window opens on that document (choose Printer > Download All);
-# without one, quarnctl downloads to all of them and checks that every printer received
-# exactly its file.
+# network printers on 127.0.0.2 to 127.0.0.9, each on a TCP port the system gives as free
+# (so that nothing else listening on this machine is in the way), writes a printer-settings
+# document for them with those ports and gives each its own file of a few MiB, at most 3
+# downloads at a time. With a display, the downloader window opens on that document (choose
+# Printer > Download All); without one, quarnctl downloads to all of them and checks that
+# every printer received exactly its file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -28,7 +29,7 @@ record="$demo/printers.jsonl"
 sim_args=(--record "$record")
 for i in $(seq 1 $printers); do
   # 1.5 MB/s each, so every printer's progress is visible for a few seconds.
-  sim_args+=(--network "Printer#$i@127.0.0.$((i + 1)):9100,rate=1500000,rcvbuf=65536")
+  sim_args+=(--network "Printer#$i@127.0.0.$((i + 1)):0,rate=1500000,rcvbuf=65536")
 done
 "$sim" "${sim_args[@]}" > "$demo/sim.out" &
 sim_pid=$!
@@ -41,7 +42,10 @@ rm -f "$document"
 for i in $(seq 1 $printers); do
   file="$demo/files/firmware-$i.prg"
   [ -f "$file" ] || head -c $(( (2 + i % 3) * 1024 * 1024 + i * 4099 )) /dev/urandom > "$file"
-  "$quarnctl" add "$document" --network "127.0.0.$((i + 1))" --model "Simulated printer" --no-calibrate
+  # The simulator says "listening NAME ADDRESS:PORT" for each printer once it listens.
+  port=$(sed -n "s/^listening Printer#$i 127\.0\.0\.$((i + 1)):\([0-9]*\)\$/\1/p" "$demo/sim.out")
+  "$quarnctl" add "$document" --network "127.0.0.$((i + 1))" --tcp-port "$port" --model "Simulated printer" \
+    --no-calibrate
   "$quarnctl" set-file "$document" "$file" "Printer#$i"
 done
 "$quarnctl" max-downloads 3

@@ -3,6 +3,8 @@
 // printer-settings document.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "CWnd.h"
 
 class CInstanceLock;
+class CParallelTestOpen;
 class CQuarnPrinter;
 
 // Cursor of GetFirstPrinter/GetNextPrinter; null after the last record.
@@ -23,6 +26,15 @@ using CMapStringToOb = std::map<CString, CQuarnPrinterData*>;
 
 // Where auto-detection looks for printers.
 enum EDetectSources : unsigned { dsUSB = 1, dsNetwork = 2, dsAll = dsUSB | dsNetwork };
+
+// What the last network search of a list met: how many answers it took, and how many the
+// system dropped because they came faster than the search's receive buffer could hold them.
+struct CNetworkSearchReport {
+    bool searched = false;          // false when no search ran (none asked for, or it could not start)
+    std::size_t answers = 0;        // answers taken, duplicates included
+    std::uint32_t lostAnswers = 0;  // datagrams dropped for want of room during the search
+    int receiveBuffer = 0;          // bytes the system granted the search's socket
+};
 
 // Bits handed to the printer configuration dialog; bit 0 hides its calibration check box.
 enum EConfigFlags : unsigned { cfNone = 0, cfHideCalibrate = 1 };
@@ -80,6 +92,8 @@ public:
     // shows its wait for 10 s and can be cancelled); printers already in the list are
     // recognised by their port and at most renamed. New printers report to pNotifyWnd.
     void AutoDetectPrinters(CWnd* pNotifyWnd, unsigned sources = dsAll);
+    // The last network search of AutoDetectPrinters (not searched before the first one).
+    const CNetworkSearchReport& LastNetworkSearch() const { return m_lastNetworkSearch; }
 
     // Stores or loads the whole list; loaded printers report to pNotifyWnd.
     void Serialize(CArchive& ar, CWnd* pNotifyWnd);
@@ -113,8 +127,10 @@ private:
     // 0 when no printer of the list has the name or the port of pPrinter, otherwise the
     // string id of the message that says which is taken.
     unsigned IsPrinterInList(const CQuarnPrinter* pPrinter) const;
+    // A new printer takes its port from pTested when it holds one for portName (tested
+    // already, many at a time); otherwise its port is test-opened here.
     void ReconcilePrinterWithList(CWnd* pNotifyWnd, const CRuntimeClass* pPortClass, const CString& portName,
-                                  const CString& name);
+                                  const CString& name, CParallelTestOpen* pTested = nullptr);
     bool AutoDetectUSB(CWnd* pNotifyWnd);
     bool AutoDetectNetwork(CWnd* pNotifyWnd);
     // Enters a printer under its name; a record already under that name is released and freed.
@@ -130,6 +146,7 @@ private:
     std::vector<CDroppedRecord> m_droppedDuplicates;
     // How long a network search collects answers; tests shorten it.
     unsigned m_nSearchPeriodMs = 10000;
+    CNetworkSearchReport m_lastNetworkSearch;
 
     friend class CQuarnPrintersTestAccess;
 };

@@ -6,6 +6,8 @@
 
 #include "CCommSingleton.h"
 #include "CInstanceLock.h"
+#include "CParallelTestOpen.h"
+#include "CPortBase.h"
 #include "CQuarnPrinter.h"
 #include "CQuarnPrinterException.h"
 #include "CSettingsMachine.h"
@@ -213,7 +215,8 @@ CString CQuarnPrinters::UnusedDefaultName() const
 }
 
 void CQuarnPrinters::ReconcilePrinterWithList(CWnd* pNotifyWnd, const CRuntimeClass* pPortClass,
-                                              const CString& portName, const CString& name)
+                                              const CString& portName, const CString& name,
+                                              CParallelTestOpen* pTested)
 {
     auto known = std::find_if(m_mapPrinters.begin(), m_mapPrinters.end(), [&portName](const auto& entry) {
         return EqualsNoCase(entry.second->Port(), portName);
@@ -231,7 +234,12 @@ void CQuarnPrinters::ReconcilePrinterWithList(CWnd* pNotifyWnd, const CRuntimeCl
 
     try {
         auto printer = std::make_unique<CQuarnPrinter>(pNotifyWnd);
-        printer->AttachDetectedPort(pPortClass, portName, name);
+        std::unique_ptr<CPortBase> tested;
+        if (pTested && pTested->Take(portName, tested)) {
+            if (tested) printer->AttachTestedPort(std::move(tested), name);
+        } else {
+            printer->AttachDetectedPort(pPortClass, portName, name);
+        }
         if (m_mapPrinters.contains(printer->m_strName)) printer->m_strName = UnusedDefaultName();
         printer->StartThread();
         m_bModified = true;

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTest>
 
 ModalScript::ModalScript()
@@ -38,4 +40,24 @@ void ClickButton(QWidget* window, const QString& textOrName)
         }
     }
     QFAIL(qPrintable("no button " + textOrName));
+}
+
+ModalScript::Step ChooseFile(const std::filesystem::path& path)
+{
+    return [path](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        if (path.empty()) {
+            dialog->reject();
+            return;
+        }
+        // Typed into the file name field as a person would: selectFile() leaves that field
+        // alone while it has the focus, which the dialog gives it only once its window is
+        // active, so the chosen path would depend on how fast the window came up.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(QString::fromStdString(path.string()));
+        // What the Open or Save button does, with its checks.
+        QMetaObject::invokeMethod(dialog, "accept");
+    };
 }

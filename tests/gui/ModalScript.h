@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <deque>
+#include <filesystem>
 #include <functional>
 
 class ModalScript : public QObject {
@@ -30,3 +31,6 @@ private:
 
 // Clicks the push button of a window that carries this text or object name.
 void ClickButton(QWidget* window, const QString& textOrName);
+
+// Answers the next file dialog with path (Cancel when path is empty).
+ModalScript::Step ChooseFile(const std::filesystem::path& path);

@@ -25,7 +25,8 @@ if(TARGET QuarnDownloaderCore)
       COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QUARN_HELP_FILE} "$<TARGET_FILE_DIR:gui_downloader_screenshots>/")
   if(QUARN_XVFB_RUN)
     add_test(NAME gui_downloader_screenshots
-        COMMAND ${QUARN_XVFB_RUN} -a $<TARGET_FILE:gui_downloader_screenshots> ${CMAKE_CURRENT_BINARY_DIR}/screenshots)
+        COMMAND ${QUARN_XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+            $<TARGET_FILE:gui_downloader_screenshots> ${CMAKE_CURRENT_BINARY_DIR}/screenshots)
     set_tests_properties(gui_downloader_screenshots PROPERTIES
         LABELS "gui;smoke" TIMEOUT 180
         ENVIRONMENT "QT_QPA_PLATFORM=xcb;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp")

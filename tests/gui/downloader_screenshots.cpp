@@ -6,14 +6,17 @@
 #include <QMenu>
 #include <QTest>
 #include <cstdio>
+#include <fstream>
 
 #include "CAboutDlg.h"
 #include "CFirmwareDownloaderView.h"
 #include "CHelpWindow.h"
 #include "CMainFrame.h"
+#include "CQtUserInterface.h"
 #include "COptionsDlg.h"
 #include "CTextProgressCtrl.h"
 #include "CommandTable.h"
+#include "ModalScript.h"
 #include "SimProcess.h"
 #include "downloader_fixture.h"
 #include "Screenshot.h"
@@ -65,11 +68,13 @@ int main(int argc, char** argv)
     }
     if (!fixture.Start(fixture.WriteDocument("line.qps", printers))) return 1;
     CMainFrame& frame = fixture.Frame();
+    // A first start opens maximised; restored, it keeps every column in view.
     frame.showNormal();
+    bool saved = WaitFor([&] { return !frame.isMaximized(); }, 5000) &&
+                 SaveScreenshot(frame, folder, "downloader-first-window-restored");
     frame.resize(980, 420);
     fixture.Printers().MaxSimultaneousDownloads(3);
 
-    bool saved = true;
     CFirmwareDownloaderView& view = fixture.View();
     frame.Action(ID_DOWNLOAD_ALL)->trigger();
     const bool downloading = WaitFor(
@@ -100,5 +105,21 @@ int main(int argc, char** argv)
     about.close();
     frame.OpenHelpFile();
     saved &= frame.HelpWindow() && SaveScreenshot(*frame.HelpWindow(), folder, "downloader-help");
+    frame.HelpWindow()->close();
+
+    // An import refused for two bad lines, in the message box the program really shows.
+    const std::filesystem::path list = fixture.Folder().Path() / "new-site.csv";
+    std::ofstream(list) << "name,kind,port,tcp_port\nLine5-labeller,network,10.0.0.15,9100\n"
+                           "Line6-labeller,netwrk,10.0.0.16,9100\nLine7-labeller,network,10.0.0.17,91000\n";
+    CQtUserInterface messages;
+    AfxSetUserInterface(&messages);
+    ModalScript refusal;
+    refusal.Then(ChooseFile(list)).Then([&](QWidget* box) {
+        saved &= SaveScreenshot(*box, folder, "downloader-import-refused");
+        ClickButton(box, "OK");
+    });
+    frame.Action(ID_FILE_IMPORT_PRINTERS)->trigger();
+    AfxSetUserInterface(&fixture.Ui());
+    saved &= refusal.Done();
     return saved ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QScreen>
 #include <QTest>
 #include <fstream>
 
@@ -136,6 +137,18 @@ private slots:
         std::memcpy(&placement, stored.constData(), sizeof placement);
         QCOMPARE(placement.length, 44u);
         QCOMPARE(placement.showCmd, SW_SHOWMAXIMIZED);
+    }
+
+    void firstRunRestoresToAComfortableCentredSize()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start());
+        QTRY_VERIFY(fixture.Frame().isMaximized());
+        fixture.Frame().showNormal();
+        const QRect available = fixture.Frame().screen()->availableGeometry();
+        QTRY_COMPARE(fixture.Frame().geometry().size(), QSize(960, 600).boundedTo(available.size()));
+        // Centred give or take the window frame.
+        QVERIFY((fixture.Frame().geometry().center() - available.center()).manhattanLength() <= 40);
     }
 
     void aPlacementComesBackAndMinimisedShowsNormal()

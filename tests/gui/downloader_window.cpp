@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
@@ -19,33 +20,13 @@
 #include "CTextProgressCtrl.h"
 #include "CommandTable.h"
 #include "DownloaderStrings.h"
+#include "FleetList.h"
 #include "ModalScript.h"
 #include "SimProcess.h"
 #include "downloader_fixture.h"
 #include "messages.h"
 
 namespace {
-
-// Answers the next file dialog with path (Cancel when path is empty).
-ModalScript::Step ChooseFile(const std::filesystem::path& path)
-{
-    return [path](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        QVERIFY(dialog);
-        if (path.empty()) {
-            dialog->reject();
-            return;
-        }
-        // Typed into the file name field as a person would: selectFile() leaves that field
-        // alone while it has the focus, which the dialog gives it only once its window is
-        // active, so the chosen path would depend on how fast the window came up.
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->setText(QString::fromStdString(path.string()));
-        // What the Open or Save button does, with its checks.
-        QMetaObject::invokeMethod(dialog, "accept");
-    };
-}
 
 std::string ReadBytes(const std::filesystem::path& path)
 {
@@ -93,6 +74,60 @@ private slots:
         QCOMPARE(help->source().toLocalFile(),
                  QCoreApplication::applicationDirPath() + QStringLiteral("/Firmware Downloader.html"));
         QVERIFY(help->toPlainText().contains(QStringLiteral("How many downloads run at once")));
+    }
+
+    void escapeClosesTheHelp()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start());
+        fixture.Frame().OpenHelpFile();
+        CHelpWindow* help = fixture.Frame().HelpWindow();
+        QVERIFY(help && help->isVisible());
+        QTest::keyClick(help, Qt::Key_Escape);
+        QVERIFY(!help->isVisible());
+    }
+
+    void anEmptyListSaysHowToFillItAndTheTitleMarksUnsavedChanges()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start());
+        QVERIFY(fixture.View().EmptyListHint()->isVisibleTo(&fixture.View()));
+        QCOMPARE(fixture.View().EmptyListHint()->text(),
+                 QStringLiteral("No printers yet: Printer \u203A Add or Printer \u203A Auto-Detect"));
+        QCOMPARE(fixture.Frame().windowTitle(), QStringLiteral("Untitled - QuarnDownloader"));
+
+        const auto document = fixture.WriteDocument("three.qps", kThreePrinters);
+        QVERIFY(fixture.App().OpenDocumentFile(QString::fromStdString(document.string())));
+        QVERIFY(!fixture.View().EmptyListHint()->isVisibleTo(&fixture.View()));
+        QCOMPARE(fixture.Frame().windowTitle(), QStringLiteral("three.qps - QuarnDownloader"));
+        fixture.SelectRows({0});
+        fixture.Action(ID_PRINTER_DELETE).trigger();
+        QCOMPARE(fixture.Frame().windowTitle(), QStringLiteral("three.qps* - QuarnDownloader"));
+        QTest::keyClick(&fixture.Frame(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(fixture.Frame().windowTitle(), QStringLiteral("three.qps - QuarnDownloader"));
+    }
+
+    void fileDialogsStartInTheDocumentsFolder()
+    {
+        DownloaderFixture fixture;
+        std::filesystem::create_directories(fixture.Folder().Path() / "site");
+        const std::filesystem::path document = fixture.WriteDocument("site/three.qps", kThreePrinters);
+        QVERIFY(fixture.Start(document));
+        fixture.SelectRows({0});
+        const QString folder = QString::fromStdString(document.parent_path().string());
+        for (int id : {ID_FIRMWARE_SELECT, ID_FILE_OPEN, ID_FILE_SAVE_AS, ID_FILE_IMPORT_PRINTERS, ID_FILE_EXPORT_PRINTERS}) {
+            QString shown;
+            ModalScript look;
+            look.Then([&shown](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                QVERIFY(dialog);
+                shown = dialog->directory().absolutePath();
+                dialog->reject();
+            });
+            fixture.Action(id).trigger();
+            QVERIFY(look.Done());
+            QCOMPARE(shown, folder);
+        }
     }
 
     void saveAsWritesADocumentWithNoPrinters()
@@ -194,7 +229,58 @@ private slots:
             QCOMPARE(Cell(fixture.View(), row, 3), QString::fromStdString(firmware.string()));
             QCOMPARE(fixture.View().RowPrinter(row)->DownloadFile(), firmware.string());
         }
+        QCOMPARE(fixture.View().SelectedCount(), 3);
         QVERIFY(fixture.Printers().IsModified());
+    }
+
+    void importRefusesAListWithBadLinesWholeAndTakesAGoodOne()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        const std::filesystem::path bad = fixture.Folder().Path() / "bad.csv";
+        std::ofstream(bad) << "name,kind,port\nNew,network,10.0.0.7\nTypo,netwrk,10.0.0.8\nOdd,network,10.0.0.300\n";
+        ModalScript refuse;
+        refuse.Then(ChooseFile(bad));
+        fixture.Action(ID_FILE_IMPORT_PRINTERS).trigger();
+        QVERIFY(refuse.Done());
+        const QStringList shown = ShownTexts(fixture.Ui());
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains("\n  line 3, column kind: 'netwrk'") &&
+                     shown[0].contains("\n  line 4, column port: '10.0.0.300'"),
+                 qPrintable(shown[0]));
+        QCOMPARE(fixture.View().RowCount(), 3);
+        QVERIFY(!fixture.Printers().IsModified());
+
+        const std::filesystem::path good = fixture.Folder().Path() / "lists" / "good.csv";
+        std::filesystem::create_directories(good.parent_path());
+        std::ofstream(good) << "kind;port;tcp_port;name;download_file\nnetwork;10.0.0.7;9101;New;fw.prg\n";
+        ModalScript take;
+        take.Then(ChooseFile(good));
+        fixture.Action(ID_FILE_IMPORT_PRINTERS).trigger();
+        QVERIFY(take.Done());
+        QCOMPARE(ShownTexts(fixture.Ui()).size(), 1);
+        QCOMPARE(fixture.View().RowCount(), 4);
+        QCOMPARE(Cell(fixture.View(), 0, 0), QStringLiteral("New"));
+        QCOMPARE(Cell(fixture.View(), 0, 2), QStringLiteral("10.0.0.7:9101"));
+        QCOMPARE(Cell(fixture.View(), 1, 2), QStringLiteral("10.0.0.1"));
+        QCOMPARE(Cell(fixture.View(), 0, 3), QString::fromStdString((good.parent_path() / "fw.prg").string()));
+        QVERIFY(fixture.Printers().IsModified());
+    }
+
+    void exportWritesTheListAsImportReadsIt()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument("three.qps", kThreePrinters)));
+        const std::filesystem::path out = fixture.Folder().Path() / "fleet.csv";
+        ModalScript save;
+        save.Then(ChooseFile(out));
+        fixture.Action(ID_FILE_EXPORT_PRINTERS).trigger();
+        QVERIFY(save.Done());
+        const std::string csv = ReadBytes(out);
+        QCOMPARE(csv, ExportFleetList(fixture.Printers()));
+        QVERIFY2(csv.find("\r\nPrinter#2,network,10.0.0.2,9100,Model B,/firmware/two.prg,no,") != std::string::npos,
+                 csv.c_str());
+        QVERIFY(!fixture.Printers().IsModified());
     }
 
     void deleteStopsAtTheFirstFailingPrinter()

@@ -1,6 +1,7 @@
 # The printer list and quarnctl against simulated printers; quarnctl's tests run the program.
 foreach(test integration_quarnctl_contract integration_quarnctl_download integration_quarnctl_printers
-             integration_quarnctl_detect integration_normal_user)
+             integration_quarnctl_detect integration_quarnctl_fleet_list
+             integration_quarnctl_guidance integration_normal_user)
   if(TARGET ${test})
     add_dependencies(${test} quarnctl QuarnUSB)
     target_compile_definitions(${test} PRIVATE QUARNCTL_PATH="$<TARGET_FILE:quarnctl>")

@@ -50,7 +50,7 @@ TEST_F(QuarnctlContract, ListShowsEveryPrinterAsTextAndAsJson)
 
     const auto text = Run({"list", Doc()});
     EXPECT_EQ(text.exitStatus, 0);
-    EXPECT_EQ(text.out, "Office\tQX 4\t10.0.0.6\t" + file + "\nPrinter#1\t\t10.0.0.5\tNone Selected\n");
+    EXPECT_EQ(text.out, "Office\tQX 4\t10.0.0.6:9200\t" + file + "\nPrinter#1\t-\t10.0.0.5\tNone Selected\n");
 
     const auto json = Run({"list", Doc(), "--json"});
     ASSERT_EQ(json.exitStatus, 0);
@@ -115,11 +115,11 @@ TEST_F(QuarnctlContract, RemoveAndSetFileChangeOnlyTheNamedPrinters)
     ASSERT_EQ(Run({"set-file", Doc(), relative}).exitStatus, 0);
     ASSERT_EQ(Run({"set-file", Doc(), "", "B"}).exitStatus, 0);
     const std::string stored = (m_folder.Path() / "fw/all.qpl").string();
-    EXPECT_EQ(Run({"list", Doc()}).out, "A\t\t127.0.0.11\t" + stored + "\nB\t\t127.0.0.12\tNone Selected\nC\t\t127.0.0.13\t" +
+    EXPECT_EQ(Run({"list", Doc()}).out, "A\t-\t127.0.0.11\t" + stored + "\nB\t-\t127.0.0.12\tNone Selected\nC\t-\t127.0.0.13\t" +
                                             stored + "\n");
 
     ASSERT_EQ(Run({"remove", Doc(), "A", "C"}).exitStatus, 0);
-    EXPECT_EQ(Run({"list", Doc()}).out, "B\t\t127.0.0.12\tNone Selected\n");
+    EXPECT_EQ(Run({"list", Doc()}).out, "B\t-\t127.0.0.12\tNone Selected\n");
 }
 
 TEST_F(QuarnctlContract, MissingOrDamagedDocumentsAreNamedAndLeftAlone)

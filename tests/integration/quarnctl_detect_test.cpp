@@ -44,7 +44,7 @@ TEST_F(QuarnctlDetect, UsbPrintersAreAddedOnceAndTheDocumentIsSaved)
     ASSERT_EQ(first.exitStatus, 0) << first.err;
     EXPECT_EQ(first.out, "added\tPrinter#1\t" + lp0 + "\nadded\tPrinter#2\t" + lp1 + "\n");
     EXPECT_EQ(Run({"list", Doc()}).out,
-              "Office\t\t127.0.0.9\tNone Selected\nPrinter#1\t\tUSB\tNone Selected\nPrinter#2\t\tUSB\tNone Selected\n");
+              "Office\t-\t127.0.0.9\tNone Selected\nPrinter#1\t-\tUSB\tNone Selected\nPrinter#2\t-\tUSB\tNone Selected\n");
 
     const std::string saved = Bytes();
     const auto second = Run({"detect", Doc(), "--no-network"});
@@ -88,7 +88,7 @@ TEST_F(QuarnctlDetect, CtrlCCancelsTheNetworkSearchAndKeepsTheUsbFinds)
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_NE(result.err.find("Search cancelled"), std::string::npos) << result.err;
     EXPECT_EQ(result.out, "added\tPrinter#1\t" + lp0 + "\n");
-    EXPECT_EQ(Run({"list", Doc()}).out, "Printer#1\t\tUSB\tNone Selected\n");
+    EXPECT_EQ(Run({"list", Doc()}).out, "Printer#1\t-\tUSB\tNone Selected\n");
 }
 
 TEST_F(QuarnctlDetect, NetworkPrintersAreAddedOrRenamedAsTheyAnswer)
@@ -115,5 +115,5 @@ TEST_F(QuarnctlDetect, NetworkPrintersAreAddedOrRenamedAsTheyAnswer)
     EXPECT_EQ(result.out, "renamed Old to Lab\\x1b[2J at " + lab + "\nadded\tOffice\t" + office + "\n")
         << result.err << "\nwhat the printers heard and sent:\n" << DiscoveryRecord(sim);
     EXPECT_EQ(Run({"list", Doc()}).out,
-              "Lab\\x1b[2J\t\t" + lab + "\tNone Selected\nOffice\t\t" + office + "\tNone Selected\n");
+              "Lab\\x1b[2J\t-\t" + lab + "\tNone Selected\nOffice\t-\t" + office + "\tNone Selected\n");
 }

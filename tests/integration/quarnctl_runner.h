@@ -39,6 +39,8 @@ public:
     // Gives the program a terminal (a pseudo-terminal's device) for stdin and stderr, as an
     // operator at a console has; stdout stays collected.
     void UseTerminal(std::string device) { m_terminal = std::move(device); }
+    // Sends stdout to that terminal too, as an operator reading the output there has it.
+    void UseTerminalForOutput() { m_terminalOutput = true; }
     // Runs the program as another user, member of groups besides its own group gid.
     void RunAs(uid_t uid, gid_t gid, std::vector<gid_t> groups)
     {
@@ -75,6 +77,7 @@ public:
         if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return -1;
         const rlim_t limit = m_fileSizeLimit;
         const char* terminal = m_terminal.empty() ? nullptr : m_terminal.c_str();
+        const bool terminalOutput = m_terminalOutput;
         const std::optional<User> user = m_user;
         const pid_t pid = fork();
         if (pid == 0) {
@@ -89,6 +92,7 @@ public:
                 if (fd == -1) _exit(127);
                 dup2(fd, STDIN_FILENO);
                 dup2(fd, STDERR_FILENO);
+                if (terminalOutput) dup2(fd, STDOUT_FILENO);
             }
             if (limit != RLIM_INFINITY) {
                 const rlimit size = {limit, limit};
@@ -172,4 +176,5 @@ private:
     std::string m_terminal;
     std::optional<User> m_user;
     std::string m_program = QUARNCTL_PATH;
+    bool m_terminalOutput = false;
 };
