@@ -96,6 +96,7 @@ void AddFleetListCommands(CLI::App& app, CommandAction& chosen)
     struct Options {
         std::string file, csv, output;
         bool dryRun = false;
+        bool dropDuplicates = false;
     };
     auto o = std::make_shared<Options>();
     CLI::App* import = app.add_subcommand(
@@ -107,8 +108,9 @@ void AddFleetListCommands(CLI::App& app, CommandAction& chosen)
                                       "then one printer per row")
         ->required();
     import->add_flag("--dry-run", o->dryRun, "Check the list and say what would be added, without saving");
+    AddDropDuplicatesFlag(import, o->dropDuplicates);
     OnParsed(import, chosen, [o] {
-        ImportPrinters(o->file, o->csv, o->dryRun, std::cout);
+        ImportPrinters(o->file, o->csv, o->dryRun, o->dropDuplicates, std::cout);
         return int{kExitOk};
     });
 

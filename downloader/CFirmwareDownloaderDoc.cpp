@@ -1,9 +1,10 @@
 #include "CFirmwareDownloaderDoc.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <chrono>
 #include <iostream>
-#include <QFileInfo>
 
 #include "CArchive.h"
 #include "CFileDialog.h"

@@ -236,7 +236,7 @@ TEST_F(QuarnctlContract, NamesThatAreNotPlainTextAreShownEscapedAndReachedByThei
     const auto added = Run({"add", Doc(), "--network", "127.0.0.70", "--name", name});
     ASSERT_EQ(added.exitStatus, 0) << added.err;
     EXPECT_EQ(added.out, shown + "\n");
-    EXPECT_EQ(Run({"list", Doc()}).out, shown + "\t\t127.0.0.70\tNone Selected\n");
+    EXPECT_EQ(Run({"list", Doc()}).out, shown + "\t-\t127.0.0.70\tNone Selected\n");
 
     const auto listed = nlohmann::json::parse(Run({"list", Doc(), "--json"}).out);
     ASSERT_EQ(listed.size(), 1u);
