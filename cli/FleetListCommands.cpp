@@ -11,6 +11,7 @@
 #include "CommandError.h"
 #include "FleetList.h"
 #include "PrinterDocument.h"
+#include "VisibleText.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ void ImportPrinters(const std::string& documentPath, const std::string& csvPath,
 {
     const std::string csv = ReadFleetListFile(csvPath);
     PrinterDocument document(documentPath);
-    if (!dryRun) document.HoldForChange(dropDuplicates);
+    document.HoldForChange(dropDuplicates);
     CQuarnPrinters printers;
     if (document.Exists()) document.Load(printers, nullptr);
 
@@ -48,7 +49,7 @@ void ImportPrinters(const std::string& documentPath, const std::string& csvPath,
     std::vector<CQuarnPrinter*> records;
     for (const auto& printer : import.printers) {
         records.push_back(printer.get());
-        out << printer->m_strName << '\n';
+        out << VisibleText(printer->m_strName) << '\n';
     }
     if (dryRun) {
         out << "Dry run: " << records.size() << " printers can be imported; " << documentPath

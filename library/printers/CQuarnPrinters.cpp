@@ -188,8 +188,8 @@ void CQuarnPrinters::Serialize(CArchive& ar, CWnd* pNotifyWnd)
         // Kept, so that the programs can say which printer the later record pushed out.
         auto [seen, first] = recordOfName.try_emplace(printer->m_strName, i + 1);
         if (!first) {
-            m_droppedDuplicates.push_back(
-                {printer->m_strName, seen->second, m_mapPrinters.at(printer->m_strName)->Port(), i + 1, printer->Port()});
+            const CString droppedPort = m_mapPrinters.at(printer->m_strName)->Port();
+            m_droppedDuplicates.push_back({printer->m_strName, seen->second, droppedPort, i + 1, printer->Port()});
             seen->second = i + 1;
         }
         EnterPrinter(printer.release());

@@ -163,6 +163,17 @@ private slots:
         QVERIFY(fixture.Ui().Texts().empty());
     }
 
+    void textFromADocumentIsShownNeverObeyed()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start(fixture.WriteDocument(
+            "odd.qps", {{"Two\nLines\x1b[2J", "10.0.0.1", 9100, "/fw/\xff.prg", "Model\rA"}})));
+        CFirmwareDownloaderView& view = fixture.View();
+        QCOMPARE(Cell(view, 0, 0), QStringLiteral("Two\\x0aLines\\x1b[2J"));
+        QCOMPARE(Cell(view, 0, 3), QStringLiteral("/fw/\\xff.prg"));
+        QCOMPARE(Cell(view, 0, 1), QStringLiteral("Model\\x0dA"));
+    }
+
     void enableRulesFollowSelectionAndFiles()
     {
         DownloaderFixture fixture;
@@ -385,7 +396,8 @@ private slots:
     {
         DownloaderFixture fixture;
         const auto document = fixture.WriteDocument(
-            "twins.qps", {{"Twin", "10.0.0.1", 9100, ""}, {"Twin", "10.0.0.2", 9100, ""}, {"Other", "10.0.0.3", 9100, ""}});
+            "twins.qps",
+            {{"Twin", "10.0.0.1", 9100, ""}, {"Twin", "10.0.0.2", 9100, ""}, {"Other", "10.0.0.3", 9100, ""}});
         const std::string before = ReadBytes(document);
         QVERIFY(fixture.Start(document));
         QCOMPARE(ShownTexts(fixture.Ui()).size(), 1);

@@ -7,10 +7,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "CQuarnPrinterException.h"
+#include "CQuarnPrinters.h"
+#include "CSerialPort.h"
+#include "ScopedEnvironment.h"
 #include "ScratchFile.h"
 #include "Sha256.h"
 #include "SimProcess.h"
@@ -137,6 +143,45 @@ TEST_F(NormalUser, DownloadsToADeviceOpenToEveryone)
     const auto sessions = m_sim.WaitForSerialSessions(1);
     ASSERT_EQ(sessions.size(), 1u);
     EXPECT_EQ(sessions[0].sha256, Sha256::Of(ScratchFile::Pattern(200 * 1024 + 5)));
+}
+
+TEST_F(NormalUser, AnotherUsersProgramHoldingThePrinterKeepsItsBytesOut)
+{
+    // Root's program: its own single-instance lock, in its own runtime folder, and the
+    // printer's device open.
+    const fs::path rootRuntime = m_folder.MakePrivateFolder("root-run");
+    ScopedEnvironment runtime("XDG_RUNTIME_DIR", rootRuntime.string());
+    ScopedEnvironment temporary("TMPDIR", rootRuntime.string());
+    CQuarnPrinters rootPrinters;
+    ASSERT_FALSE(rootPrinters.IsAlreadyRunning());
+    CSerialPort held;
+    held.m_strDevice = m_device;
+    try {
+        held.Open();
+    } catch (CQuarnPrinterException* e) {
+        CExceptionHolder<> error(e);
+        FAIL() << "root could not open " << m_device << ": " << e->Message();
+    }
+
+    // The single-instance lock is per user, so the user's program runs: it is the device
+    // that refuses it, and not a byte goes out.
+    m_runner.RunAs(m_user.Uid(), m_user.Gid(), {m_user.DeviceGroupId()});
+    const auto refused = m_runner.Run({"download", Doc()});
+    EXPECT_EQ(refused.exitStatus, 1) << refused.out << refused.err;
+    EXPECT_TRUE(Contains(refused.out, "Line\tfailed")) << refused.out;
+    for (const auto& session : m_sim.SerialSessions()) EXPECT_EQ(session.bytes, 0u);
+
+    held.Close();
+    const auto after = m_runner.Run({"download", Doc()});
+    EXPECT_EQ(after.exitStatus, 0) << after.out << after.err;
+    std::vector<SimProcess::SerialSession> sessions;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while ((sessions = m_sim.SerialSessions()).empty() || sessions.back().bytes < 200u * 1024 + 5) {
+        if (std::chrono::steady_clock::now() > deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_FALSE(sessions.empty());
+    EXPECT_EQ(sessions.back().sha256, Sha256::Of(ScratchFile::Pattern(200 * 1024 + 5)));
 }
 
 TEST_F(NormalUser, ListsThePortsItMayNotOpen)

@@ -145,7 +145,8 @@ TEST_F(QuarnctlPrinters, PortsListsKindAndNameAsTextAndJson)
 
 TEST_F(QuarnctlPrinters, QueriesPrintThePrintersAnswers)
 {
-    StartSerial({{"Line", ""}});
+    // A metric head history that would retitle the operator's terminal.
+    StartSerial({{"Line", ",head-metric=Head%1B]0%3Bowned%07%0D%0AUsed%0D%0A"}});
     AddUnreachable("Par");
     const auto serial = Run({"query", Doc(), "Line", "serial-number"});
     EXPECT_EQ(serial.exitStatus, 0) << serial.err;
@@ -157,6 +158,8 @@ TEST_F(QuarnctlPrinters, QueriesPrintThePrintersAnswers)
     EXPECT_EQ(Run({"query", Doc(), "Line", "head-history"}).out,
               "Head history\r\nLast cleaned = 1,100 in\r\nLast replaced = 1,234 in\r\n");
     EXPECT_EQ(SerialBytes(*m_sim, 23), "\nURS\n\nURLi\n\nURLm\n\nURHi\n");
+    EXPECT_EQ(Run({"query", Doc(), "Line", "head-history", "--metric"}).out,
+              "Head\\x1b]0;owned\\x07\r\nUsed\r\n");
 
     // A parallel printer cannot answer: N/A, without touching its (missing) port.
     for (const char* question : {"serial-number", "odometers", "head-history"}) {

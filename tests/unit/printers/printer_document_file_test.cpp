@@ -98,8 +98,8 @@ TEST(PrinterDocumentFile, LockIsExclusiveBoundedAndNeverFollowsALink)
     first.Lock();
 
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_NE(DocumentError([&] { second.Lock(std::chrono::milliseconds(300)); }).find("being changed by another program"),
-              CString::npos);
+    const CString busy = DocumentError([&] { second.Lock(std::chrono::milliseconds(300)); });
+    EXPECT_NE(busy.find("being changed by another program"), CString::npos) << busy;
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
     EXPECT_FALSE(second.IsLocked());
     first.Unlock();
