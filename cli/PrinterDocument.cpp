@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +37,16 @@ bool WriteAll(int fd, const std::string& bytes)
     return true;
 }
 
+// The folder a document would be in, when that folder is missing: the document cannot be
+// there, and the operator should look at the folder, not the file name.
+std::optional<std::filesystem::path> MissingFolderOf(const std::string& path)
+{
+    const std::filesystem::path folder = std::filesystem::absolute(path).parent_path();
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error)) return std::nullopt;
+    return folder;
+}
+
 mode_t ModeForNewFile()
 {
     const mode_t mask = ::umask(0);
@@ -56,6 +67,9 @@ std::string PrinterDocument::ReadBytes() const
     const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd == -1) {
         if (errno == ENOENT) {
+            if (const auto folder = MissingFolderOf(m_path))
+                throw CommandError("The folder " + folder->string() + " of the printer settings document " + m_path +
+                                   " does not exist.");
             throw CommandError("The printer settings document " + m_path +
                                " does not exist. Check the name, or create it with 'quarnctl add " + m_path +
                                " --network ADDRESS'.");
@@ -116,6 +130,9 @@ void PrinterDocument::Save(CQuarnPrinters& printers) const
     std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkstemp(temporary.data());
     auto fail = [&](int systemError) {
+        if (const auto missing = MissingFolderOf(m_path); systemError == ENOENT && missing)
+            throw CommandError("The printer settings document " + m_path + " could not be saved: its folder " +
+                               missing->string() + " does not exist.");
         throw CommandError("The printer settings document " + m_path + " could not be saved: " +
                            SystemText(systemError) + ". It has been left as it was.");
     };

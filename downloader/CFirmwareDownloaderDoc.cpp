@@ -1,5 +1,6 @@
 #include "CFirmwareDownloaderDoc.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -13,6 +14,18 @@
 #include "DownloaderStrings.h"
 #include "FleetList.h"
 #include "IUserInterface.h"
+
+namespace {
+
+// A missing folder is named as the cause: the file name itself may well be right.
+QString ReasonFor(const QString& path, const QString& systemText)
+{
+    const QDir folder = QFileInfo(path).absoluteDir();
+    return folder.exists() ? systemText
+                           : QStringLiteral("its folder %1 does not exist").arg(QDir::toNativeSeparators(folder.path()));
+}
+
+}  // namespace
 
 CFirmwareDownloaderDoc::CFirmwareDownloaderDoc() { SetDefaultTitle(); }
 
@@ -45,7 +58,7 @@ bool CFirmwareDownloaderDoc::OnOpenDocument(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         AfxMessageBox(QStringLiteral("Cannot open the printer settings file %1: %2.")
-                          .arg(path, file.errorString())
+                          .arg(path, ReasonFor(path, file.errorString()))
                           .toStdString(),
                       MB_OK | MB_ICONEXCLAMATION);
         return false;
@@ -76,7 +89,7 @@ bool CFirmwareDownloaderDoc::OnSaveDocument(const QString& path)
         saved = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
         if (!saved) {
             AfxMessageBox(QStringLiteral("Cannot save the printer settings file %1: %2.")
-                              .arg(path, file.errorString())
+                              .arg(path, ReasonFor(path, file.errorString()))
                               .toStdString(),
                           MB_OK | MB_ICONEXCLAMATION);
         }

@@ -358,6 +358,11 @@ private slots:
         QVERIFY(!fixture.Start(damaged));
         QCOMPARE(fixture.Ui().Texts().size(), std::size_t{1});
         QVERIFY(!fixture.Start(fixture.Folder().Path() / "missing.qps"));
+        const auto folder = fixture.Folder().Path() / "no-such-folder";
+        QVERIFY(!fixture.Start(folder / "printers.qps"));
+        QVERIFY2(ShownTexts(fixture.Ui()).constLast().endsWith(
+                     QStringLiteral(": its folder %1 does not exist.").arg(QString::fromStdString(folder.string()))),
+                 qPrintable(ShownTexts(fixture.Ui()).constLast()));
     }
 
     void anotherHolderOfTheLockStopsStartUp()
