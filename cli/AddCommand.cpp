@@ -7,6 +7,7 @@
 #include "PrinterDocument.h"
 #include "PrinterLookup.h"
 #include "StringTable.h"
+#include "VisibleText.h"
 
 namespace {
 
@@ -21,11 +22,12 @@ bool PortInUse(const CQuarnPrinters& printers, const CString& port)
 }  // namespace
 
 void AddPrinter(const std::string& documentPath, const NewPrinter& request, std::unique_ptr<CPortBase> port,
-                std::ostream& out)
+                bool dropDuplicates, std::ostream& out)
 {
     if (request.name && request.name->empty()) throw CommandError("A printer name cannot be empty.");
 
-    const PrinterDocument document(documentPath);
+    PrinterDocument document(documentPath);
+    document.HoldForChange(dropDuplicates);
     CQuarnPrinters printers;
     if (document.Exists()) document.Load(printers, nullptr);
 
@@ -40,5 +42,5 @@ void AddPrinter(const std::string& documentPath, const NewPrinter& request, std:
 
     EnterNewPrinters(printers, {&record}, nullptr);
     document.Save(printers);
-    out << record.m_strName << '\n';
+    out << VisibleText(record.m_strName) << '\n';
 }

@@ -17,5 +17,6 @@ struct NewPrinter {
 
 // Adds the printer on port, creating the document when it does not exist; prints its name.
 // A name or a port (ignoring case) that another printer has is refused.
+// dropDuplicates: save even when the document's repeated names dropped printers at load.
 void AddPrinter(const std::string& documentPath, const NewPrinter& request, std::unique_ptr<CPortBase> port,
-                std::ostream& out);
+                bool dropDuplicates, std::ostream& out);

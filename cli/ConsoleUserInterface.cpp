@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "SearchCountdown.h"
+#include "VisibleText.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ int ConsoleUserInterface::MessageBox(const CString& text, unsigned style)
     if (sink) {
         sink(text);
     } else {
-        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fprintf(stderr, "%s\n", VisibleLines(text).c_str());
     }
     return IsQuestion(style) ? Ask(style) : IDOK;
 }

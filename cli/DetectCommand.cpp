@@ -7,14 +7,12 @@
 #include "PrinterDocument.h"
 #include "PrinterLock.h"
 #include "PrinterLookup.h"
+#include "VisibleText.h"
 
 namespace {
 
 // Detection recognises a printer by its port, ignoring case; so does this comparison.
-struct PortLess {
-    bool operator()(const CString& a, const CString& b) const { return CompareNoCase(a, b) < 0; }
-};
-using NamesByPort = std::map<CString, CString, PortLess>;
+using NamesByPort = std::map<CString, CString, LessNoCase>;
 
 NamesByPort NamesByPortOf(const CQuarnPrinters& printers)
 {
@@ -23,26 +21,39 @@ NamesByPort NamesByPortOf(const CQuarnPrinters& printers)
     return names;
 }
 
+// Printers whose answers the system dropped are missing without any other sign.
+void WarnOfLostAnswers(const CNetworkSearchReport& search)
+{
+    if (!search.searched || search.lostAnswers == 0) return;
+    std::cerr << "quarnctl: " << search.lostAnswers << " answers to the network search were lost: they came faster "
+              << "than its receive buffer of " << search.receiveBuffer / 1024 << " KiB could hold them. Printers may "
+              << "be missing; an administrator can raise net.core.rmem_max (see the README).\n";
+}
+
 }  // namespace
 
-void DetectPrinters(const std::string& documentPath, unsigned sources, std::ostream& out)
+void DetectPrinters(const std::string& documentPath, unsigned sources, bool dropDuplicates, std::ostream& out)
 {
-    const PrinterDocument document(documentPath);
+    PrinterDocument document(documentPath);
     CQuarnPrinters printers;
     HoldPrinters(printers);
+    document.HoldForChange(dropDuplicates);
     const bool existed = document.Exists();
     if (existed) document.Load(printers, nullptr);
 
     const NamesByPort before = NamesByPortOf(printers);
     printers.AutoDetectPrinters(nullptr, sources);
+    WarnOfLostAnswers(printers.LastNetworkSearch());
 
     bool changed = false;
     for (const CQuarnPrinterData* printer : AllPrinters(printers)) {
         const auto earlier = before.find(printer->Port());
         if (earlier == before.end()) {
-            out << "added\t" << printer->Name() << '\t' << printer->Port() << '\n';
+            out << "added\t" << VisibleText(printer->Name()) << '\t' << VisibleText(printer->Port()) << '\n';
         } else if (earlier->second != printer->Name()) {
-            out << "renamed\t" << earlier->second << '\t' << printer->Name() << '\n';
+            // A whole sentence, so that an answer renaming a known printer stands out.
+            out << "renamed " << VisibleText(earlier->second) << " to " << VisibleText(printer->Name()) << " at "
+                << VisibleText(printer->Port()) << '\n';
         } else {
             continue;
         }

@@ -5,6 +5,7 @@
 #include <string>
 
 // Runs the library's auto-detection on the sources (EDetectSources bits) and prints one line
-// per change: "added", name, port; or "renamed", old name, new name. Saves the document
+// per change: "added", name, port (tab-separated); or "renamed OLD to NEW at PORT". Saves the document
 // (created when missing) when it changed.
-void DetectPrinters(const std::string& documentPath, unsigned sources, std::ostream& out);
+// dropDuplicates: save even when the document's repeated names dropped printers at load.
+void DetectPrinters(const std::string& documentPath, unsigned sources, bool dropDuplicates, std::ostream& out);

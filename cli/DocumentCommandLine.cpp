@@ -9,6 +9,7 @@
 #include "CQuarnPrinters.h"
 #include "CommandError.h"
 #include "DownloadCommand.h"
+#include "DropDuplicatesFlag.h"
 #include "EditCommands.h"
 #include "FleetListCommands.h"
 #include "ListCommand.h"
@@ -47,6 +48,7 @@ void AddAddCommand(CLI::App& app, CommandAction& chosen)
         std::string name;
         NewPrinter printer;
         bool noCalibrate = false;
+        bool dropDuplicates = false;
     };
     auto o = std::make_shared<Options>();
     CLI::App* add = app.add_subcommand(
@@ -79,6 +81,7 @@ void AddAddCommand(CLI::App& app, CommandAction& chosen)
     CLI::Option* nameOption = add->add_option("--name", o->name, "Printer name (default: the next Printer#N)");
     add->add_option("--model", o->printer.model, "Model text");
     add->add_flag("--no-calibrate", o->noCalibrate, "Do not calibrate the printer after a download");
+    AddDropDuplicatesFlag(add, o->dropDuplicates);
 
     OnParsed(add, chosen, [o, network, tcpPort, serial, parallel, nameOption] {
         if (*network) {
@@ -98,7 +101,7 @@ void AddAddCommand(CLI::App& app, CommandAction& chosen)
                                                        : MakeUSBPort(o->usb, std::cerr);
         if (*nameOption) o->printer.name = o->name;
         o->printer.calibrate = !o->noCalibrate;
-        AddPrinter(o->file, o->printer, std::move(port), std::cout);
+        AddPrinter(o->file, o->printer, std::move(port), o->dropDuplicates, std::cout);
         return int{kExitOk};
     });
 }
@@ -108,6 +111,7 @@ void AddFleetListCommands(CLI::App& app, CommandAction& chosen)
     struct Options {
         std::string file, csv, output;
         bool dryRun = false;
+        bool dropDuplicates = false;
     };
     auto o = std::make_shared<Options>();
     CLI::App* import = app.add_subcommand(
@@ -119,8 +123,9 @@ void AddFleetListCommands(CLI::App& app, CommandAction& chosen)
                                       "then one printer per row")
         ->required();
     import->add_flag("--dry-run", o->dryRun, "Check the list and say what would be added, without saving");
+    AddDropDuplicatesFlag(import, o->dropDuplicates);
     OnParsed(import, chosen, [o] {
-        ImportPrinters(o->file, o->csv, o->dryRun, std::cout);
+        ImportPrinters(o->file, o->csv, o->dryRun, o->dropDuplicates, std::cout);
         return int{kExitOk};
     });
 
@@ -144,6 +149,7 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
         bool json = false;
         std::string downloadFile;
         std::optional<int> ceiling;
+        bool dropDuplicates = false;
     };
     auto o = std::make_shared<Options>();
 
@@ -161,8 +167,9 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
     CLI::App* remove = app.add_subcommand("remove", "Remove printers from FILE.");
     remove->add_option("FILE", o->file, "Printer-settings document")->required();
     remove->add_option("NAME", o->names, "Printer names")->required();
+    AddDropDuplicatesFlag(remove, o->dropDuplicates);
     OnParsed(remove, chosen, [o] {
-        RemovePrinters(o->file, o->names);
+        RemovePrinters(o->file, o->names, o->dropDuplicates);
         return int{kExitOk};
     });
 
@@ -170,14 +177,17 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
     setFile->add_option("FILE", o->file, "Printer-settings document")->required();
     setFile->add_option("PATH", o->downloadFile, "File to download; an empty text clears the choice")->required();
     setFile->add_option("NAME", o->names, "Printer names (default: every printer)");
+    AddDropDuplicatesFlag(setFile, o->dropDuplicates);
     OnParsed(setFile, chosen, [o] {
-        SetDownloadFile(o->file, o->downloadFile, o->names);
+        SetDownloadFile(o->file, o->downloadFile, o->names, o->dropDuplicates);
         return int{kExitOk};
     });
 
     CLI::App* download = app.add_subcommand(
         "download", "Download each printer's file and print one result line per printer: NAME, then ok and "
-                    "the byte count, failed and the message, or cancelled. Ctrl-C cancels.");
+                    "the byte count (and \"delivered, not confirmed by the printer's close\" when a network "
+                    "printer kept its connection open instead of closing it), failed and the message, or "
+                    "cancelled. Ctrl-C cancels.");
     download->add_option("FILE", o->file, "Printer-settings document")->required();
     download->add_option("NAME", o->names, "Printer names (default: every printer that has a download file)");
     OnParsed(download, chosen, [o, &ui] { return DownloadToPrinters(o->file, o->names, ui, std::cout); });

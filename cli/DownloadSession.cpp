@@ -6,6 +6,8 @@
 #include "CancelSignal.h"
 #include "DownloadWindow.h"
 #include "ProgressDisplay.h"
+#include "VisibleText.h"
+#include "messages.h"
 
 namespace {
 
@@ -19,13 +21,14 @@ constexpr auto kQuietAfterCancel = std::chrono::milliseconds(1500);
 // the list's own teardown.
 constexpr auto kCancelBound = std::chrono::seconds(60);
 
-// Result lines are tab-separated, one per printer: a multi-line message is folded.
+// Result lines are tab-separated, one per printer: a multi-line message is folded, and what
+// it quotes from outside (paths, printer answers) cannot drive the terminal.
 CString OneLine(CString text)
 {
     for (char& c : text) {
         if (c == '\n' || c == '\r' || c == '\t') c = ' ';
     }
-    return text;
+    return VisibleText(text);
 }
 
 }  // namespace
@@ -109,11 +112,14 @@ void DownloadSession::Apply(const DownloadEvent& event)
         break;
     case DownloadEvent::End:
         track.ended = true;
-        track.succeeded = event.value != 0 && !m_bCancelling;
-        track.cancelled = event.value != 0 && m_bCancelling;
-        if (event.value == 0)
+        track.succeeded = event.value != kDownloadFailed && !m_bCancelling;
+        track.cancelled = event.value != kDownloadFailed && m_bCancelling;
+        track.unconfirmed = event.value == kDownloadNotConfirmed;
+        if (event.value == kDownloadFailed)
             track.failure = event.failure.empty() ? CString("The download did not complete.") : OneLine(event.failure);
-        m_display.End(track.name, track.succeeded ? "finished" : track.cancelled ? "cancelled" : "failed");
+        m_display.End(track.name, track.succeeded ? (track.unconfirmed ? "finished, not confirmed" : "finished")
+                                  : track.cancelled ? "cancelled"
+                                                    : "failed");
         break;
     }
 }
@@ -139,9 +145,11 @@ bool DownloadSession::WriteResults(std::ostream& out) const
     bool allSucceeded = true;
     for (const CQuarnPrinterData* printer : m_order) {
         const Track& track = m_tracks.at(printer);
-        out << track.name << '\t';
+        out << VisibleText(track.name) << '\t';
         if (track.succeeded) {
-            out << "ok\t" << track.length << '\n';
+            out << "ok\t" << track.length;
+            if (track.unconfirmed) out << "\tdelivered, not confirmed by the printer's close";
+            out << '\n';
             continue;
         }
         allSucceeded = false;

@@ -31,6 +31,7 @@ private:
         bool begun = false;
         bool ended = false;
         bool succeeded = false;
+        bool unconfirmed = false;  // succeeded, but the printer never closed to confirm it
         bool cancelled = false;  // ended without error after a cancel, or never ended
         std::uint64_t length = 0;
         CString failure;

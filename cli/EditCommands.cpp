@@ -20,19 +20,22 @@ std::string AbsoluteFile(const std::string& file)
 
 }  // namespace
 
-void RemovePrinters(const std::string& documentPath, const std::vector<std::string>& names)
+void RemovePrinters(const std::string& documentPath, const std::vector<std::string>& names, bool dropDuplicates)
 {
-    const PrinterDocument document(documentPath);
+    PrinterDocument document(documentPath);
+    document.HoldForChange(dropDuplicates);
     CQuarnPrinters printers;
     document.Load(printers, nullptr);
     for (CQuarnPrinterData* printer : PrintersNamed(printers, names, documentPath)) printers.DeletePrinter(printer);
     document.Save(printers);
 }
 
-void SetDownloadFile(const std::string& documentPath, const std::string& file, const std::vector<std::string>& names)
+void SetDownloadFile(const std::string& documentPath, const std::string& file, const std::vector<std::string>& names,
+                     bool dropDuplicates)
 {
     const std::string stored = file.empty() ? std::string() : AbsoluteFile(file);
-    const PrinterDocument document(documentPath);
+    PrinterDocument document(documentPath);
+    document.HoldForChange(dropDuplicates);
     CQuarnPrinters printers;
     document.Load(printers, nullptr);
     const auto targets = names.empty() ? AllPrinters(printers) : PrintersNamed(printers, names, documentPath);

@@ -11,6 +11,7 @@
 #include "CommandError.h"
 #include "FleetList.h"
 #include "PrinterDocument.h"
+#include "VisibleText.h"
 
 namespace {
 
@@ -33,10 +34,14 @@ std::string ReadFleetListFile(const std::string& path)
 
 }  // namespace
 
-void ImportPrinters(const std::string& documentPath, const std::string& csvPath, bool dryRun, std::ostream& out)
+void ImportPrinters(const std::string& documentPath, const std::string& csvPath, bool dryRun, bool dropDuplicates,
+                    std::ostream& out)
 {
     const std::string csv = ReadFleetListFile(csvPath);
-    const PrinterDocument document(documentPath);
+    PrinterDocument document(documentPath);
+    // Held from the check against the document's printers to the save, also for a dry run,
+    // so that what it reports is what the document was.
+    document.HoldForChange(dropDuplicates);
     CQuarnPrinters printers;
     if (document.Exists()) document.Load(printers, nullptr);
 
@@ -46,7 +51,7 @@ void ImportPrinters(const std::string& documentPath, const std::string& csvPath,
     std::vector<CQuarnPrinter*> records;
     for (const auto& printer : import.printers) {
         records.push_back(printer.get());
-        out << printer->m_strName << '\n';
+        out << VisibleText(printer->m_strName) << '\n';
     }
     if (dryRun) {
         out << "Dry run: " << records.size() << " printers can be imported; " << documentPath

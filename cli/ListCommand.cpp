@@ -10,6 +10,7 @@
 #include "PortColumn.h"
 #include "PrinterDocument.h"
 #include "PrinterLookup.h"
+#include "VisibleText.h"
 
 namespace {
 
@@ -17,18 +18,26 @@ const char* const kNoFileText = "None Selected";
 // Shells split lines on runs of tabs, so an empty field would shift the ones after it.
 const char* const kNoModelText = "-";
 
+// Bytes that are not UTF-8 go out as text with replacement marks (the dump replaces them) and,
+// beside it, exactly as hexadecimal, so that a script loses nothing.
+void AddText(nlohmann::json& entry, const std::string& key, const CString& bytes)
+{
+    entry[key] = bytes;
+    if (!IsValidUtf8(bytes)) entry[key + "Hex"] = HexOf(bytes);
+}
+
 // The stored model text: asking the printer (Model()) would open its port.
 nlohmann::json Describe(const CQuarnPrinter& printer)
 {
     nlohmann::json entry = {
-        {"name", printer.Name()},
-        {"model", printer.m_strModel},
         {"kind", PortKindWord(printer.m_pPort)},
-        {"port", printer.Port()},
-        {"display", printer.PortDisplayName()},
-        {"downloadFile", printer.DownloadFile()},
         {"calibrate", printer.m_bCalibrate},
     };
+    AddText(entry, "name", printer.Name());
+    AddText(entry, "model", printer.m_strModel);
+    AddText(entry, "port", printer.Port());
+    AddText(entry, "display", printer.PortDisplayName());
+    AddText(entry, "downloadFile", printer.DownloadFile());
     if (const auto* network = dynamic_cast<const CNetworkPort*>(printer.m_pPort)) {
         entry["tcpPort"] = network->m_nTcpPort;
     } else if (const auto* serial = dynamic_cast<const CSerialPort*>(printer.m_pPort)) {
@@ -58,8 +67,10 @@ void ListPrinters(const std::string& documentPath, bool json, std::ostream& out)
             continue;
         }
         const CString file = printer.DownloadFile();
-        out << printer.Name() << '\t' << (printer.m_strModel.empty() ? kNoModelText : printer.m_strModel) << '\t'
-            << PortColumnText(printer) << '\t' << (file.empty() ? kNoFileText : file) << '\n';
+        out << VisibleText(printer.Name()) << '\t'
+            << (printer.m_strModel.empty() ? kNoModelText : VisibleText(printer.m_strModel)) << '\t'
+            << VisibleText(PortColumnText(printer)) << '\t' << (file.empty() ? kNoFileText : VisibleText(file))
+            << '\n';
     }
     // Names and paths are bytes; a document may hold text that is not UTF-8.
     if (json) out << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';

@@ -7,6 +7,7 @@
 #include "CommandError.h"
 #include "ConsoleUserInterface.h"
 #include "DetectCommand.h"
+#include "DropDuplicatesFlag.h"
 #include "PrintCommands.h"
 #include "QueryCommand.h"
 #include "SettingCommands.h"
@@ -24,6 +25,7 @@ struct Options {
     bool yes = false;
     bool noUsb = false;
     bool noNetwork = false;
+    bool dropDuplicates = false;
 };
 
 EDisplayUnits UnitsOf(const Options& o) { return o.metric ? duMetric : duInches; }
@@ -111,14 +113,16 @@ void AddPrinterCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterfa
 
     CLI::App* detect = app.add_subcommand(
         "detect", "Add the printers found on USB and, with a 10 s network search, on the network to FILE "
-                  "(created when missing). Prints one line per change: added, name and port; or renamed, old and "
-                  "new name. A printer already in FILE is recognised by its port. Ctrl-C cancels the search: no "
+                  "(created when missing). Prints one line per change: added, name and port; or renamed OLD to "
+                  "NEW at PORT. A printer already in FILE is recognised by its port. Ctrl-C cancels the search: no "
                   "network printer is added, the USB printers found are kept.");
     detect->add_option("FILE", o->file, "Printer-settings document")->required();
     CLI::Option* noUsb = detect->add_flag("--no-usb", o->noUsb, "Do not look for USB printers");
     detect->add_flag("--no-network", o->noNetwork, "Do not search the network")->excludes(noUsb);
+    AddDropDuplicatesFlag(detect, o->dropDuplicates);
     OnParsed(detect, chosen, [o] {
-        DetectPrinters(o->file, (o->noUsb ? 0u : dsUSB) | (o->noNetwork ? 0u : dsNetwork), std::cout);
+        DetectPrinters(o->file, (o->noUsb ? 0u : dsUSB) | (o->noNetwork ? 0u : dsNetwork), o->dropDuplicates,
+                       std::cout);
         return int{kExitOk};
     });
 }

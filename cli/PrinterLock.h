@@ -4,6 +4,6 @@
 
 class CQuarnPrinters;
 
-// Takes the lock for the lifetime of printers; raises a CommandError (exit status 1) when
-// another program holds it.
+// Takes the lock for the lifetime of printers; raises a CommandError (exit status 3) when
+// another program holds it, and warns on stderr when it cannot be taken for another reason.
 void HoldPrinters(CQuarnPrinters& printers);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "VisibleText.h"
+
 namespace {
 
 constexpr int kBarWidth = 20;
@@ -34,9 +36,10 @@ ProgressDisplay::Row* ProgressDisplay::Find(const CString& name)
 void ProgressDisplay::Begin(const CString& name, std::uint64_t total)
 {
     std::lock_guard lock(m_mutex);
-    m_rows.push_back({name, total, 0, 0});
+    m_rows.push_back({name, VisibleText(name), total, 0, 0});
     if (!m_terminal) {
-        std::fprintf(m_out, "%s: started, %llu bytes\n", name.c_str(), static_cast<unsigned long long>(total));
+        std::fprintf(m_out, "%s: started, %llu bytes\n", m_rows.back().shown.c_str(),
+                     static_cast<unsigned long long>(total));
         return;
     }
     EraseBars();
@@ -57,7 +60,7 @@ void ProgressDisplay::Progress(const CString& name, std::uint64_t sent)
     const int tenths = Percent(sent, row->total) / 10;
     if (tenths <= row->reportedTenths) return;
     row->reportedTenths = tenths;
-    std::fprintf(m_out, "%s: %d%% (%llu of %llu bytes)\n", name.c_str(), Percent(sent, row->total),
+    std::fprintf(m_out, "%s: %d%% (%llu of %llu bytes)\n", row->shown.c_str(), Percent(sent, row->total),
                  static_cast<unsigned long long>(sent), static_cast<unsigned long long>(row->total));
 }
 
@@ -65,13 +68,13 @@ void ProgressDisplay::End(const CString& name, const CString& outcome)
 {
     std::lock_guard lock(m_mutex);
     std::erase_if(m_rows, [&name](const Row& row) { return row.name == name; });
-    PrintAboveBars(name + ": " + outcome);
+    PrintAboveBars(VisibleText(name) + ": " + outcome);
 }
 
 void ProgressDisplay::Note(const CString& text)
 {
     std::lock_guard lock(m_mutex);
-    PrintAboveBars(text);
+    PrintAboveBars(VisibleLines(text));
 }
 
 void ProgressDisplay::Refresh()
@@ -106,13 +109,13 @@ void ProgressDisplay::DrawBars()
         return;
     }
     std::size_t width = 0;
-    for (const Row& row : m_rows) width = std::max(width, std::min(row.name.size(), kMaxNameWidth));
+    for (const Row& row : m_rows) width = std::max(width, std::min(row.shown.size(), kMaxNameWidth));
     for (const Row& row : m_rows) {
         const int percent = Percent(row.sent, row.total);
         const int filled = percent * kBarWidth / 100;
         const CString bar = CString(filled, '#') + CString(kBarWidth - filled, '.');
         std::fprintf(m_out, "%-*.*s [%s] %3d%% %llu/%llu\n", static_cast<int>(width), static_cast<int>(width),
-                     row.name.c_str(), bar.c_str(), percent, static_cast<unsigned long long>(row.sent),
+                     row.shown.c_str(), bar.c_str(), percent, static_cast<unsigned long long>(row.sent),
                      static_cast<unsigned long long>(row.total));
     }
     m_drawnLines = static_cast<int>(m_rows.size());

@@ -30,6 +30,7 @@ public:
 private:
     struct Row {
         CString name;
+        CString shown;  // the name as printed: nothing in it drives the terminal
         std::uint64_t total;
         std::uint64_t sent;
         int reportedTenths;  // plain output: the tenths of the file already reported

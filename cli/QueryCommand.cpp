@@ -8,19 +8,21 @@
 #include "PrinterLock.h"
 #include "PrinterLookup.h"
 #include "StringTable.h"
+#include "VisibleText.h"
 
 namespace {
 
 int Silent(const CString& name)
 {
-    std::cerr << "quarnctl: the printer '" << name << "' did not answer.\n";
+    std::cerr << "quarnctl: the printer '" << VisibleText(name) << "' did not answer.\n";
     return kExitFailed;
 }
 
 int PrintText(const CString& name, const CString& text, std::ostream& out)
 {
     if (text.empty()) return Silent(name);
-    out << text;
+    // A printer's answer is shown, never obeyed by the terminal.
+    out << VisibleLines(text);
     if (text.back() != '\n') out << '\n';
     return kExitOk;
 }

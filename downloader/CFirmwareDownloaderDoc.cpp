@@ -1,31 +1,21 @@
 #include "CFirmwareDownloaderDoc.h"
 
-#include <QDir>
 #include <QFile>
+#include <chrono>
+#include <iostream>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include "CArchive.h"
 #include "CFileDialog.h"
 #include "CFirmwareDownloaderView.h"
+#include "CPrinterDocument.h"
 #include "COptionsDlg.h"
 #include "CQuarnPrinter.h"
 #include "CQuarnPrinterException.h"
 #include "DownloaderStrings.h"
 #include "FleetList.h"
 #include "IUserInterface.h"
-
-namespace {
-
-// A missing folder is named as the cause: the file name itself may well be right.
-QString ReasonFor(const QString& path, const QString& systemText)
-{
-    const QDir folder = QFileInfo(path).absoluteDir();
-    return folder.exists() ? systemText
-                           : QStringLiteral("its folder %1 does not exist").arg(QDir::toNativeSeparators(folder.path()));
-}
-
-}  // namespace
 
 CFirmwareDownloaderDoc::CFirmwareDownloaderDoc() { SetDefaultTitle(); }
 
@@ -39,8 +29,15 @@ bool CFirmwareDownloaderDoc::CreatePrinterList()
     m_pPrinters.reset();
     m_pPrinters = std::make_unique<CQuarnPrinters>();
     if (m_pPrinters->IsAlreadyRunning()) {
-        AfxMessageBox(DownloaderStrings::kAlreadyRunning, MB_OK | MB_ICONEXCLAMATION);
+        const CString holder = m_pPrinters->InstanceLockHolder();
+        AfxMessageBox(CString(DownloaderStrings::kAlreadyRunning) +
+                          (holder.empty() ? CString() : "\n\nThe printers are held by " + holder + "."),
+                      MB_OK | MB_ICONEXCLAMATION);
         return false;
+    }
+    if (const CString problem = m_pPrinters->InstanceLockProblem(); !problem.empty()) {
+        std::cerr << "QuarnDownloader: warning: the single-instance lock cannot be taken (" << problem
+                  << "); going on without it, so another program may be driving the same printers.\n";
     }
     return true;
 }
@@ -48,6 +45,7 @@ bool CFirmwareDownloaderDoc::CreatePrinterList()
 bool CFirmwareDownloaderDoc::OnNewDocument()
 {
     m_strPathName.clear();
+    m_pDiskFile.reset();
     SetModifiedFlag(false);
     return CreatePrinterList();
 }
@@ -55,50 +53,82 @@ bool CFirmwareDownloaderDoc::OnNewDocument()
 bool CFirmwareDownloaderDoc::OnOpenDocument(const QString& path)
 {
     CreatePrinterList();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        AfxMessageBox(QStringLiteral("Cannot open the printer settings file %1: %2.")
-                          .arg(path, ReasonFor(path, file.errorString()))
-                          .toStdString(),
-                      MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    CArchive archive(file.readAll().toStdString());
+    m_pDiskFile.reset();
+    m_bDropDuplicatesAgreed = false;
+    auto file = std::make_unique<CPrinterDocument>(QFile::encodeName(path).toStdString());
     // Dirty while reading, so that a failure part-way through is known to have spoilt the list.
     SetModifiedFlag(true);
     try {
-        Serialize(archive);
+        file->Load(*m_pPrinters, m_pView);
+    } catch (CDocumentFileException* e) {
+        CExceptionHolder<> error(e);
+        AfxMessageBox(e->m_strText, MB_OK | MB_ICONEXCLAMATION);
+        return false;
     } catch (CException* e) {
         CExceptionHolder<> error(e);
         ReportLoadSaveError(e, path, false);
         return false;
     }
+    m_pDiskFile = std::move(file);
+    if (const CString dropped = DescribeDroppedDuplicates(*m_pPrinters); !dropped.empty())
+        AfxMessageBox(dropped + "Only the last record of each name is in the list.", MB_OK | MB_ICONEXCLAMATION);
     SetModifiedFlag(false);
     return true;
+}
+
+bool CFirmwareDownloaderDoc::MaySaveOver(const QString& path)
+{
+    if (m_pPrinters && !m_pPrinters->DroppedDuplicates().empty() && !m_bDropDuplicatesAgreed) {
+        const int answer = AfxMessageBox(QStringLiteral("%1 repeats printer names; saving keeps only the last "
+                                                        "record of each name, and the others are lost from it. "
+                                                        "Save anyway?")
+                                             .arg(m_strPathName)
+                                             .toStdString(),
+                                         MB_YESNO | MB_ICONEXCLAMATION);
+        if (answer != IDYES) return false;
+        m_bDropDuplicatesAgreed = true;
+    }
+    // Only the file this program read is compared: another target was chosen in the Save As
+    // dialog, which asks before it replaces a file.
+    if (!m_pDiskFile || QFileInfo(path).absoluteFilePath() != m_strPathName || !m_pDiskFile->ChangedOnDisk())
+        return true;
+    const int answer = AfxMessageBox(QStringLiteral("%1 has been changed by another program since it was opened "
+                                                    "here. Saving would overwrite those changes, so it has not been "
+                                                    "saved. Save this list under another name?")
+                                         .arg(path)
+                                         .toStdString(),
+                                     MB_YESNO | MB_ICONEXCLAMATION);
+    m_bSaveAsInstead = answer == IDYES;
+    return false;
 }
 
 bool CFirmwareDownloaderDoc::OnSaveDocument(const QString& path)
 {
     bool saved = false;
+    auto file = std::make_unique<CPrinterDocument>(QFile::encodeName(path).toStdString());
     try {
-        CArchive archive;
-        Serialize(archive);
-        // Written beside the old file and renamed over it, so a failure leaves the old one whole.
-        QSaveFile file(path);
-        const QByteArray& bytes = QByteArray::fromStdString(archive.Buffer());
-        saved = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-        if (!saved) {
-            AfxMessageBox(QStringLiteral("Cannot save the printer settings file %1: %2.")
-                              .arg(path, ReasonFor(path, file.errorString()))
-                              .toStdString(),
-                          MB_OK | MB_ICONEXCLAMATION);
+        // Held from the test for changes on disk to the rename, so that no other program's
+        // save falls between them.
+        file->Lock(std::chrono::seconds(10));
+        if (MaySaveOver(path)) {
+            file->Save(*m_pPrinters);
+            file->Unlock();
+            m_pDiskFile = std::move(file);
+            saved = true;
         }
+    } catch (CDocumentFileException* e) {
+        CExceptionHolder<> error(e);
+        AfxMessageBox(e->m_strText, MB_OK | MB_ICONEXCLAMATION);
     } catch (CException* e) {
         CExceptionHolder<> error(e);
         ReportLoadSaveError(e, path, true);
     }
-    if (saved) SetModifiedFlag(false);
-    m_pPrinters->SetModified(IsModified());
+    // A save that was refused or failed leaves the list's changes marked, so that closing
+    // still asks about them.
+    if (saved) {
+        SetModifiedFlag(false);
+        m_pPrinters->SetModified(false);
+    }
     return saved;
 }
 
@@ -146,7 +176,8 @@ bool CFirmwareDownloaderDoc::DoSave(const QString& path)
         target = dialog.DoModal();
         if (target.isEmpty()) return false;
     }
-    if (!OnSaveDocument(target)) return false;
+    m_bSaveAsInstead = false;
+    if (!OnSaveDocument(target)) return m_bSaveAsInstead && DoSave(QString());
     SetPathName(target);
     return true;
 }

@@ -10,6 +10,7 @@
 
 class CArchive;
 class CException;
+class CPrinterDocument;
 class CFirmwareDownloaderView;
 class QWidget;
 
@@ -68,7 +69,16 @@ signals:
 private:
     void ReportLoadSaveError(CException* e, const QString& path, bool saving) const;
 
+    // Whether a save to path may go ahead: the repeated names of the loaded document are
+    // agreed to be dropped, and the file still holds what this program last read or wrote.
+    bool MaySaveOver(const QString& path);
+
     std::unique_ptr<CQuarnPrinters> m_pPrinters;
+    // The file last opened or saved, with the bytes it held then.
+    std::unique_ptr<CPrinterDocument> m_pDiskFile;
+    bool m_bDropDuplicatesAgreed = false;
+    // Set when a save was refused because the file changed on disk and the user chose Save As.
+    bool m_bSaveAsInstead = false;
     CFirmwareDownloaderView* m_pView = nullptr;
     bool m_bModified = false;
     QString m_strPathName;

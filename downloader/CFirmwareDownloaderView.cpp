@@ -18,6 +18,7 @@
 #include "IUserInterface.h"
 #include "PortColumn.h"
 #include "ToolbarIcons.h"
+#include "VisibleText.h"
 #include "messages.h"
 
 namespace {
@@ -34,7 +35,9 @@ constexpr int kFileRole = Qt::UserRole + 2;
 
 QByteArray Bytes(const CString& text) { return QByteArray(text.data(), static_cast<qsizetype>(text.size())); }
 
-QString Text(const CString& bytes) { return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size())); }
+// Names, models and paths come from documents and printers: control bytes and bytes that are
+// not UTF-8 are shown as escapes, never as layout.
+QString Text(const CString& bytes) { return QString::fromStdString(VisibleText(bytes)); }
 
 // Shows a library error the way every printer command ends one.
 void Report(CQuarnPrinterException* e, unsigned fallbackId = 0)

@@ -7,9 +7,12 @@
 #include "CQtUserInterface.h"
 #include "CSettingsApplication.h"
 #include "DownloaderCommandLine.h"
+#include "OpenFileLimit.h"
 
 int main(int argc, char* argv[])
 {
+    // A document of a thousand printers, or a search that finds them, needs more than the usual 1024.
+    RaiseOpenFileLimit();
     DownloaderCommandLine commandLine;
     if (const std::optional<int> ended = commandLine.ParseBeforeStart(argc, argv)) return *ended;
     QApplication application(argc, argv);

@@ -95,12 +95,22 @@ std::vector<DiscoveryResponsePacketF3> CDetectPrintersThread::Results() const
     return copy;
 }
 
+CNetworkSearchReport CDetectPrintersThread::Report() const
+{
+    std::lock_guard lock(m_resultsMutex);
+    CNetworkSearchReport report = m_report;
+    report.answers = m_results.size();
+    return report;
+}
+
 void CDetectPrintersThread::OnSearchStart(WPARAM wParam, LPARAM)
 {
     {
         std::lock_guard lock(m_resultsMutex);
         m_results.clear();
         m_bSearching = true;
+        m_report = {true, 0, 0, m_pUdpSocket->ReceiveBufferSize()};
+        m_nLostBefore = m_pUdpSocket->LostDatagrams();
     }
     m_searchWindow = wParam;
     // Without a timer nothing would ever end the search: end it at once instead.
@@ -113,9 +123,12 @@ void CDetectPrintersThread::OnSearchStart(WPARAM wParam, LPARAM)
 void CDetectPrintersThread::OnSearchTimeout(WPARAM wParam, LPARAM)
 {
     if (m_searchWindow != wParam) return;  // cancelled meanwhile
+    // Answers already waiting belong to the search; only those still to come are late.
+    m_pUdpSocket->OnReceive(0);
     {
         std::lock_guard lock(m_resultsMutex);
         m_bSearching = false;
+        m_report.lostAnswers = m_pUdpSocket->LostDatagrams() - m_nLostBefore;
     }
     m_searchWindow = 0;
     reinterpret_cast<CWnd*>(wParam)->PostMessage(WM_SEARCH_DONE, 0, 0);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CBaseThread.h"
+#include "CQuarnPrinters.h"
 #include "CUDPSocket.h"
 
 class CDetectPrintersThread : public CBaseThread, public IDiscoveryResults {
@@ -25,6 +26,8 @@ public:
     void AppendResult(std::unique_ptr<DiscoveryResponsePacketF3> record) override;
     // The records of the last search in arrival order.
     std::vector<DiscoveryResponsePacketF3> Results() const;
+    // What the last search met; complete once it has ended.
+    CNetworkSearchReport Report() const;
 
     // How long a search collects answers; set before the thread starts (tests shorten it).
     unsigned m_nSearchPeriodMs = kSearchPeriodMs;
@@ -47,5 +50,7 @@ private:
 
     mutable std::mutex m_resultsMutex;
     bool m_bSearching = false;
+    CNetworkSearchReport m_report;
+    std::uint32_t m_nLostBefore = 0;  // the socket's count of dropped datagrams when the search began
     std::vector<std::unique_ptr<DiscoveryResponsePacketF3>> m_results;
 };

@@ -28,6 +28,11 @@ std::vector<DiscoveryResponsePacketF3> CSearchNetworkDlg::Results() const
     return m_pDetectThread ? m_pDetectThread->Results() : std::vector<DiscoveryResponsePacketF3>();
 }
 
+CNetworkSearchReport CSearchNetworkDlg::Report() const
+{
+    return m_pDetectThread ? m_pDetectThread->Report() : CNetworkSearchReport();
+}
+
 void CSearchNetworkDlg::Begin()
 {
     if (m_pDetectThread)

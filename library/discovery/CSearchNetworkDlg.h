@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "CQuarnPrinters.h"
 #include "CWnd.h"
 #include "DiscoveryPacket.h"
 #include "IUserInterface.h"
@@ -29,6 +30,8 @@ public:
 
     // The answers of the search; read only after DoModal returned IDOK.
     std::vector<DiscoveryResponsePacketF3> Results() const;
+    // What the search met; read, like the results, after DoModal.
+    CNetworkSearchReport Report() const;
 
     // ISearchWait
     void Begin() override;

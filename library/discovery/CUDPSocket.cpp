@@ -5,15 +5,36 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <linux/sock_diag.h>
+
 #include <cerrno>
 
 #include "LocalInterfaces.h"
 
 namespace {
+
 constexpr std::size_t kReceiveBufferSize = 4096;
+// Datagrams taken by one system call.
+constexpr unsigned kBatch = 64;
+// Batches taken per wake-up: a flood of datagrams must not keep the thread from its messages
+// (the end of the search, quit) for long.
+constexpr int kBatchesPerWake = 256;
+
+// As big as wanted when the process may exceed the system's limit (SO_RCVBUFFORCE needs
+// CAP_NET_ADMIN), else as big as net.core.rmem_max allows. The size the system granted.
+int SizeReceiveBuffer(int fd, int wanted)
+{
+    if (setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &wanted, sizeof wanted) != 0)
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &wanted, sizeof wanted);
+    int granted = 0;
+    socklen_t length = sizeof granted;
+    if (getsockopt(fd, SOL_SOCKET, SO_RCVBUF, &granted, &length) != 0) return 0;
+    return granted;
+}
+
 }  // namespace
 
-CUDPSocket::CUDPSocket(IDiscoveryResults* pOwner, int port)
+CUDPSocket::CUDPSocket(IDiscoveryResults* pOwner, int port, int wantedReceiveBuffer)
     : m_nPort(port), m_setLocalAddresses(LocalIPv4Addresses()), m_pOwnerThread(pOwner)
 {
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -29,6 +50,7 @@ CUDPSocket::CUDPSocket(IDiscoveryResults* pOwner, int port)
         return;
     }
     m_hSocket = fd;
+    m_nReceiveBuffer = SizeReceiveBuffer(fd, wantedReceiveBuffer);
 }
 
 CUDPSocket::~CUDPSocket()
@@ -57,17 +79,48 @@ bool CUDPSocket::SendDiscoveryRequest()
 void CUDPSocket::OnReceive(int errorCode)
 {
     if (errorCode == ENETDOWN || !IsUsable()) return;
-    std::uint8_t buffer[kReceiveBufferSize];
-    sockaddr_in sender{};
-    socklen_t senderLength = sizeof sender;
-    // MSG_TRUNC reports the datagram's real length, so one longer than the buffer is
-    // recognised and dropped rather than taken in part.
-    const ssize_t length = recvfrom(m_hSocket, buffer, sizeof buffer, MSG_TRUNC, reinterpret_cast<sockaddr*>(&sender),
-                                    &senderLength);
-    if (length <= 0 || static_cast<std::size_t>(length) > sizeof buffer) return;
-    char senderText[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &sender.sin_addr, senderText, sizeof senderText);
-    auto record = AcceptDiscoveryAnswer(buffer, static_cast<std::size_t>(length), senderText, m_setLocalAddresses);
-    if (record && m_pOwnerThread)
-        m_pOwnerThread->AppendResult(std::make_unique<DiscoveryResponsePacketF3>(*record));
+    // Answers are taken until none waits: a big site's answers arrive faster than one
+    // datagram per wake-up could make room for them.
+    for (int i = 0; i < kBatchesPerWake; ++i)
+        if (ReceiveBatch() < static_cast<int>(kBatch)) return;
+}
+
+std::uint32_t CUDPSocket::LostDatagrams() const
+{
+    std::uint32_t memory[SK_MEMINFO_VARS] = {};
+    socklen_t length = sizeof memory;
+    if (!IsUsable() || getsockopt(m_hSocket, SOL_SOCKET, SO_MEMINFO, memory, &length) != 0 ||
+        length <= SK_MEMINFO_DROPS * sizeof memory[0])
+        return 0;
+    return memory[SK_MEMINFO_DROPS];
+}
+
+int CUDPSocket::ReceiveBatch()
+{
+    m_batchBuffer.resize(kBatch * kReceiveBufferSize);
+    mmsghdr messages[kBatch] = {};
+    iovec pieces[kBatch];
+    sockaddr_in senders[kBatch];
+    for (unsigned i = 0; i < kBatch; ++i) {
+        pieces[i] = {m_batchBuffer.data() + i * kReceiveBufferSize, kReceiveBufferSize};
+        msghdr& header = messages[i].msg_hdr;
+        header.msg_name = &senders[i];
+        header.msg_namelen = sizeof senders[i];
+        header.msg_iov = &pieces[i];
+        header.msg_iovlen = 1;
+    }
+    const int count = recvmmsg(m_hSocket, messages, kBatch, MSG_DONTWAIT, nullptr);
+    if (count <= 0) return 0;
+    for (int i = 0; i < count; ++i) {
+        const msghdr& header = messages[i].msg_hdr;
+        // A datagram longer than the buffer is dropped rather than taken in part.
+        if (messages[i].msg_len == 0 || (header.msg_flags & MSG_TRUNC)) continue;
+        char senderText[INET_ADDRSTRLEN] = {};
+        inet_ntop(AF_INET, &senders[i].sin_addr, senderText, sizeof senderText);
+        auto record = AcceptDiscoveryAnswer(static_cast<const std::uint8_t*>(pieces[i].iov_base), messages[i].msg_len,
+                                            senderText, m_setLocalAddresses);
+        if (record && m_pOwnerThread)
+            m_pOwnerThread->AppendResult(std::make_unique<DiscoveryResponsePacketF3>(*record));
+    }
+    return count;
 }

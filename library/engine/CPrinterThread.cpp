@@ -46,9 +46,9 @@ void CPrinterThread::OnDownload(WPARAM wParam, LPARAM lParam)
             m_hCancel.ResetEvent();
             m_bCancelOpen = true;
         }
-        const bool bSucceeded = Transfer(*snapshot);
-        PostToWindow(WM_DOWNLOAD_END, bSucceeded ? 1 : 0);
-        if (bSucceeded && snapshot->bCalibrate && !IsCancelled()) {
+        const long result = Transfer(*snapshot);
+        PostToWindow(WM_DOWNLOAD_END, result);
+        if (result != kDownloadFailed && snapshot->bCalibrate && !IsCancelled()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(m_nCalibrateDelayMs.load()));
             if (!m_pLink->IsAbandoned()) CQuarnPrinter::CalibratePort(snapshot->pPort);
         }
@@ -59,9 +59,9 @@ void CPrinterThread::OnDownload(WPARAM wParam, LPARAM lParam)
         PostThreadMessage(static_cast<std::uint32_t>(lParam), WM_DOWNLOAD_DONE, reinterpret_cast<WPARAM>(this), 0);
 }
 
-bool CPrinterThread::Transfer(const CPrinterLink::Snapshot& snapshot)
+long CPrinterThread::Transfer(const CPrinterLink::Snapshot& snapshot)
 {
-    bool bSucceeded = true;
+    long result = kDownloadFailed;
     try {
         m_pFile = std::make_unique<CFile>();
         m_pFile->OpenForReading(snapshot.strDownloadFile);
@@ -69,24 +69,21 @@ bool CPrinterThread::Transfer(const CPrinterLink::Snapshot& snapshot)
         PostToWindow(WM_DOWNLOAD_BEGIN, length);
         if (!snapshot.pPort) throw new CQuarnPrinterException(errPortUnavailable);
         snapshot.pPort->Open();
-        SendFile(*snapshot.pPort, length);
+        result = SendFile(*snapshot.pPort, length);
     } catch (CFileException* e) {
         CExceptionHolder<> holder(e);
         e->ReportError();
-        bSucceeded = false;
     } catch (CQuarnPrinterException* e) {
         CExceptionHolder<> holder(e);
         e->ReportError(MB_OK, 0);
-        bSucceeded = false;
     } catch (const std::bad_alloc&) {
-        bSucceeded = false;
     }
     m_pFile.reset();
     if (snapshot.pPort) snapshot.pPort->Close();
-    return bSucceeded;
+    return result;
 }
 
-void CPrinterThread::SendFile(CPortBase& port, std::uint64_t length)
+long CPrinterThread::SendFile(CPortBase& port, std::uint64_t length)
 {
     const std::uint64_t step = ProgressStep(length);
     std::uint64_t sent = 0;
@@ -110,11 +107,11 @@ void CPrinterThread::SendFile(CPortBase& port, std::uint64_t length)
             sinceReport = 0;
             PostToWindow(WM_DOWNLOAD_PROGRESS, sent);
         }
-        if (IsCancelled()) return;
+        if (IsCancelled()) return kDownloadDone;
     }
     // The last bytes may still be on their way; the download has succeeded only once the
     // printer has taken them all.
-    port.Flush();
+    return port.Flush() == CPortBase::Delivery::Confirmed ? kDownloadDone : kDownloadNotConfirmed;
 }
 
 bool CPrinterThread::IsCancelled() const { return m_hCancel.Wait(0); }

@@ -43,9 +43,9 @@ protected:
     void OnDownload(WPARAM wParam, LPARAM lParam);
 
 private:
-    // Opens the file and the port and sends the file; false when an error ended it.
-    bool Transfer(const CPrinterLink::Snapshot& snapshot);
-    void SendFile(CPortBase& port, std::uint64_t length);
+    // Opens the file and the port and sends the file; the result WM_DOWNLOAD_END carries.
+    long Transfer(const CPrinterLink::Snapshot& snapshot);
+    long SendFile(CPortBase& port, std::uint64_t length);
     bool IsCancelled() const;
     void PostToWindow(unsigned message, LPARAM lParam) const;
 

@@ -23,6 +23,16 @@ enum : unsigned {
     WM_DOWNLOAD_BEGIN = 6805,
     // lParam = bytes written to the port so far.
     WM_DOWNLOAD_PROGRESS = 6806,
-    // lParam = 1 when no error ended the transfer (also after a cancel), 0 otherwise.
+    // lParam = one of the download results below.
     WM_DOWNLOAD_END = 6807,
+};
+
+// What WM_DOWNLOAD_END tells of a download.
+enum : long {
+    kDownloadFailed = 0,
+    // No error ended the transfer (also after a cancel).
+    kDownloadDone = 1,
+    // Done, but the printer kept its connection open after acknowledging every byte instead
+    // of confirming with its close.
+    kDownloadNotConfirmed = 2,
 };

@@ -28,6 +28,12 @@ public:
     explicit CQuarnPrinterException(unsigned long code) : m_dwCode(code) {}
     // A code with a line that says what exactly was wrong and what to do.
     CQuarnPrinterException(unsigned long code, CString detail) : m_dwCode(code), m_strDetail(std::move(detail)) {}
+    // A code whose table text would mislead where it is raised: text is shown instead of it.
+    enum ReplacesText { kReplacesText };
+    CQuarnPrinterException(unsigned long code, CString text, ReplacesText)
+        : m_dwCode(code), m_strDetail(std::move(text)), m_bDetailReplacesText(true)
+    {
+    }
     ~CQuarnPrinterException() override = default;
 
     // Shows the text of the code; codes outside the table show fallbackId's text instead,
@@ -39,6 +45,7 @@ public:
 
     unsigned long m_dwCode;
     CString m_strDetail;  // shown after the code's text when not empty
+    bool m_bDetailReplacesText = false;
 
 private:
     CString CodeText(unsigned fallbackId) const;

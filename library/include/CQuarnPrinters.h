@@ -3,14 +3,18 @@
 // printer-settings document.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "CArchive.h"
 #include "CQuarnPrinterData.h"
 #include "CWnd.h"
 
 class CInstanceLock;
+class CParallelTestOpen;
 class CQuarnPrinter;
 
 // Cursor of GetFirstPrinter/GetNextPrinter; null after the last record.
@@ -23,8 +27,27 @@ using CMapStringToOb = std::map<CString, CQuarnPrinterData*>;
 // Where auto-detection looks for printers.
 enum EDetectSources : unsigned { dsUSB = 1, dsNetwork = 2, dsAll = dsUSB | dsNetwork };
 
+// What the last network search of a list met: how many answers it took, and how many the
+// system dropped because they came faster than the search's receive buffer could hold them.
+struct CNetworkSearchReport {
+    bool searched = false;          // false when no search ran (none asked for, or it could not start)
+    std::size_t answers = 0;        // answers taken, duplicates included
+    std::uint32_t lostAnswers = 0;  // datagrams dropped for want of room during the search
+    int receiveBuffer = 0;          // bytes the system granted the search's socket
+};
+
 // Bits handed to the printer configuration dialog; bit 0 hides its calibration check box.
 enum EConfigFlags : unsigned { cfNone = 0, cfHideCalibrate = 1 };
+
+// A record of a loaded document that gave its name up to a later record of the same name.
+// Records count from 1 in the document's order.
+struct CDroppedRecord {
+    CString m_strName;
+    int m_nDropped = 0;
+    CString m_strDroppedPort;
+    int m_nKept = 0;
+    CString m_strKeptPort;
+};
 
 class CQuarnPrinters {
 public:
@@ -37,6 +60,12 @@ public:
 
     // True when another holder of the single-instance lock exists.
     bool IsAlreadyRunning();
+    // After IsAlreadyRunning: why the lock could not be taken, for a reason other than
+    // another holder (the answer was then false), or empty.
+    CString InstanceLockProblem() const;
+    // After IsAlreadyRunning answered true: the program and process that hold the lock, as
+    // "quarnctl (process 42)", or empty when that is not known.
+    CString InstanceLockHolder() const;
 
     // A new printer through the configuration dialog; it reports to pNotifyWnd. Nothing is
     // added when the user cancels.
@@ -63,6 +92,8 @@ public:
     // shows its wait for 10 s and can be cancelled); printers already in the list are
     // recognised by their port and at most renamed. New printers report to pNotifyWnd.
     void AutoDetectPrinters(CWnd* pNotifyWnd, unsigned sources = dsAll);
+    // The last network search of AutoDetectPrinters (not searched before the first one).
+    const CNetworkSearchReport& LastNetworkSearch() const { return m_lastNetworkSearch; }
 
     // Stores or loads the whole list; loaded printers report to pNotifyWnd.
     void Serialize(CArchive& ar, CWnd* pNotifyWnd);
@@ -74,6 +105,10 @@ public:
     void PrintTestPageKPL(const CMapStringToOb& selection) const;
     void PrintOdometers(const CMapStringToOb& selection, EDisplayUnits units) const;
     void PrintHeadHistory(const CMapStringToOb& selection, EDisplayUnits units) const;
+
+    // The records that a repeated name dropped since the list was loaded from empty, in the
+    // document's order.
+    const std::vector<CDroppedRecord>& DroppedDuplicates() const { return m_droppedDuplicates; }
 
     void SetModified(bool modified) { m_bModified = modified; }
     bool IsModified() const { return m_bModified; }
@@ -92,8 +127,10 @@ private:
     // 0 when no printer of the list has the name or the port of pPrinter, otherwise the
     // string id of the message that says which is taken.
     unsigned IsPrinterInList(const CQuarnPrinter* pPrinter) const;
+    // A new printer takes its port from pTested when it holds one for portName (tested
+    // already, many at a time); otherwise its port is test-opened here.
     void ReconcilePrinterWithList(CWnd* pNotifyWnd, const CRuntimeClass* pPortClass, const CString& portName,
-                                  const CString& name);
+                                  const CString& name, CParallelTestOpen* pTested = nullptr);
     bool AutoDetectUSB(CWnd* pNotifyWnd);
     bool AutoDetectNetwork(CWnd* pNotifyWnd);
     // Enters a printer under its name; a record already under that name is released and freed.
@@ -106,8 +143,10 @@ private:
     std::unique_ptr<CInstanceLock> m_hMutex;
     PrinterMap m_mapPrinters;
     bool m_bModified = false;
+    std::vector<CDroppedRecord> m_droppedDuplicates;
     // How long a network search collects answers; tests shorten it.
     unsigned m_nSearchPeriodMs = 10000;
+    CNetworkSearchReport m_lastNetworkSearch;
 
     friend class CQuarnPrintersTestAccess;
 };

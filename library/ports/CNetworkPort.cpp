@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <thread>
+#include <poll.h>
 
 #include "CArchive.h"
 #include "CQuarnPrinterException.h"
 #include "CTCPSocket.h"
+#include "DeviceWait.h"
 #include "PrinterErrors.h"
 
 IMPLEMENT_DYNCREATE(CNetworkPort, CPortBase)
@@ -62,20 +63,60 @@ void CNetworkPort::Open()
     m_pSocket = std::move(socket);
 }
 
-void CNetworkPort::Flush()
+CPortBase::Delivery CNetworkPort::Flush()
 {
-    using Clock = std::chrono::steady_clock;
+    using std::chrono::milliseconds;
     if (!m_pSocket) ThrowPrinterError(errPortUnavailable);
-    int last = m_pSocket->UnacknowledgedBytes();
-    auto lastProgress = Clock::now();
-    while (last != 0) {
-        if (last < 0) ThrowPlatformError(errno);
-        if (Clock::now() - lastProgress >= std::chrono::milliseconds(m_nDeliveryStallMs)) ThrowPrinterError(errTimeout);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        const int pending = m_pSocket->UnacknowledgedBytes();
-        if (pending >= 0 && pending < last) lastProgress = Clock::now();
-        last = pending;
+    m_pSocket->ShutdownSend();
+    const milliseconds stallLimit(m_nDeliveryStallMs);
+    const milliseconds closeLimit(m_nUnconfirmedCloseMs);
+    int unacknowledged = Unacknowledged();
+    auto lastProgress = DeviceClock::now();
+    auto allAcknowledgedAt = lastProgress;
+    bool closedByPrinter = false;
+    for (;;) {
+        if (!closedByPrinter) closedByPrinter = DiscardAnswer();
+        const int pending = Unacknowledged();
+        const auto now = DeviceClock::now();
+        if (pending < unacknowledged) lastProgress = now;
+        if (pending > 0 || unacknowledged > 0) allAcknowledgedAt = now;
+        unacknowledged = pending;
+        if (pending == 0) {
+            if (closedByPrinter) {
+                // A reset that arrived since the queue was looked at must not pass as a close.
+                Unacknowledged();
+                return Delivery::Confirmed;
+            }
+            if (now - allAcknowledgedAt >= closeLimit) return Delivery::Unconfirmed;
+        } else if (now - lastProgress >= stallLimit) {
+            ThrowPrinterError(errTimeout);
+        }
+        // Acknowledgements wake no poll: while bytes are in flight the queue is looked at
+        // again shortly. Once all are acknowledged, only the printer's close or reset is
+        // awaited; after its close, a readable socket says nothing new.
+        const auto deadline = pending == 0 ? allAcknowledgedAt + closeLimit
+                                           : std::min(now + milliseconds(10), lastProgress + stallLimit);
+        WaitForDevice(closedByPrinter ? -1 : m_pSocket->Handle(), POLLIN, deadline);
     }
+}
+
+bool CNetworkPort::DiscardAnswer()
+{
+    char discard[512];
+    for (;;) {
+        const ssize_t received = m_pSocket->Receive(discard, sizeof discard);
+        if (received == 0) return true;
+        if (received > 0) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return false;
+        if (errno != EINTR) ThrowPlatformError(errno);
+    }
+}
+
+int CNetworkPort::Unacknowledged() const
+{
+    const int pending = m_pSocket->UnacknowledgedBytes();
+    if (pending < 0) ThrowPlatformError(errno);
+    return pending;
 }
 
 void CNetworkPort::Close()

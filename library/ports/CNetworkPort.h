@@ -13,6 +13,9 @@ public:
     static constexpr int kConnectTimeoutMs = 10000;
     // A printer that takes no byte of what is still in flight for this long is taken as stuck.
     static constexpr int kDeliveryStallMs = 30000;
+    // Some printers keep their side open after taking a whole file; once every byte is
+    // acknowledged, this long without the printer's close or reset counts as delivered.
+    static constexpr int kUnconfirmedCloseMs = 10000;
 
     class CTCPSocket;
 
@@ -29,9 +32,11 @@ public:
     void Write(const void* data, std::uint32_t length, std::uint32_t* written) override;
     // One receive that never waits: nothing waiting raises; 0 means the printer closed.
     void Read(void* data, std::uint32_t length, std::uint32_t* read) override;
-    // Waits until the printer has acknowledged every byte. A connection that fails meanwhile
-    // raises its error; one that makes no progress for m_nDeliveryStallMs raises code 12.
-    void Flush() override;
+    // Half-closes and waits for the printer's close with every byte acknowledged and no
+    // error on the socket. A reset or error meanwhile raises it; no acknowledgement progress
+    // for m_nDeliveryStallMs raises code 12; a printer that keeps its side open for
+    // m_nUnconfirmedCloseMs after acknowledging everything counts as delivered, unconfirmed.
+    Delivery Flush() override;
     bool ProbeBidirectional() override;
     void CopySettings(const CPortBase* other) override;
     virtual void CopyFrom(const CNetworkPort* other);
@@ -48,4 +53,12 @@ public:
     // Not stored in documents; tests shorten them.
     int m_nConnectTimeoutMs = kConnectTimeoutMs;
     int m_nDeliveryStallMs = kDeliveryStallMs;
+    int m_nUnconfirmedCloseMs = kUnconfirmedCloseMs;
+
+private:
+    // Reads and drops what the printer sent; true once its close has been read. A reset or
+    // other receive error raises.
+    bool DiscardAnswer();
+    // Bytes sent and not yet acknowledged; an error on the socket raises.
+    int Unacknowledged() const;
 };

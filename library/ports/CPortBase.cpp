@@ -109,7 +109,7 @@ void CPortBase::Read(void* data, std::uint32_t length, std::uint32_t* read)
     *read = static_cast<std::uint32_t>(count);
 }
 
-void CPortBase::Flush() {}
+CPortBase::Delivery CPortBase::Flush() { return Delivery::Confirmed; }
 
 bool CPortBase::ProbeBidirectional()
 {

@@ -35,10 +35,16 @@ public:
     virtual void Write(const void* data, std::uint32_t length, std::uint32_t* written);
     // Receives up to length bytes; *read = 0 means nothing arrived within the kind's wait.
     virtual void Read(void* data, std::uint32_t length, std::uint32_t* read);
-    // Waits until the printer has taken every byte written so far, so that the end of a
-    // download is reported only once the whole file has arrived. Raises when it cannot
-    // arrive. Kinds whose writes complete at the device have nothing to wait for.
-    virtual void Flush();
+    // How the printer showed that it has the whole file.
+    enum class Delivery {
+        Confirmed,     // the device took every byte, or the printer closed after taking them
+        Unconfirmed,   // every byte acknowledged, but the printer kept its connection open
+    };
+    // Ends a download: waits until the printer has taken every byte written, so that the end
+    // is reported only once the whole file has arrived. Raises when it cannot arrive. Kinds
+    // whose writes complete at the device have nothing to wait for. The port is left for
+    // Close, and takes no more writes.
+    virtual Delivery Flush();
     // Sends the configuration query and tells whether any byte came back.
     virtual bool ProbeBidirectional();
     // Takes over the settings of other when it is of the same kind; never an open device.

@@ -26,6 +26,9 @@ public:
     ssize_t Send(const void* data, std::size_t length);
     ssize_t Receive(void* data, std::size_t length);
 
+    // The descriptor to wait on; -1 while not connected.
+    int Handle() const { return m_hSocket; }
+
     // Tells the printer that no more data follows; errors are of no interest to the caller.
     void ShutdownSend();
 

@@ -101,16 +101,32 @@ void CQuarnPrinter::Serialize(CArchive& ar)
     if (m_pPort) m_pPort->Serialize(ar);
 }
 
+std::unique_ptr<CPortBase> CQuarnPrinter::TestOpenDetectedPort(const CRuntimeClass* kind, const CString& portName)
+{
+    std::unique_ptr<CPortBase> port = CreatePort(kind);
+    if (!port) return nullptr;
+    port->SetPortName(portName);
+    CPortSession testOpen(*port);
+    return port;
+}
+
 bool CQuarnPrinter::AttachDetectedPort(const CRuntimeClass* kind, const CString& portName, const CString& name)
 {
     std::unique_ptr<CPortBase> port = CreatePort(kind);
     if (!port) return false;
+    port->SetPortName(portName);
+    // Attached before the test-open, so that a port that does not open stays with the record.
+    CPortBase& attached = *port;
+    AttachTestedPort(std::move(port), name);
+    CPortSession testOpen(attached);
+    return true;
+}
+
+void CQuarnPrinter::AttachTestedPort(std::unique_ptr<CPortBase> port, const CString& name)
+{
     if (!name.empty()) m_strName = name;
     DropPort(m_pPort);
     m_pPort = port.release();
-    m_pPort->SetPortName(portName);
-    CPortSession testOpen(*m_pPort);
-    return true;
 }
 
 void CQuarnPrinter::Calibrate()

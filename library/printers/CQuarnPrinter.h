@@ -24,6 +24,11 @@ public:
 
     // Gives a detected printer its port (created by class, named, test-opened and closed).
     bool AttachDetectedPort(const CRuntimeClass* kind, const CString& portName, const CString& name);
+    // AttachDetectedPort in two steps, so that many ports can be test-opened at once on other
+    // threads and attached here afterwards. The port is null when kind makes no ports; a
+    // failed test-open throws.
+    static std::unique_ptr<CPortBase> TestOpenDetectedPort(const CRuntimeClass* kind, const CString& portName);
+    void AttachTestedPort(std::unique_ptr<CPortBase> port, const CString& name);
 
     // Shows the configuration dialog on a working copy of this record; the confirmed copy,
     // or null when the user cancelled. This record is never changed.

@@ -24,6 +24,7 @@ unsigned StringIdOfCode(unsigned long code)
 
 CString CQuarnPrinterException::Message(unsigned fallbackId) const
 {
+    if (m_bDetailReplacesText) return m_strDetail;
     CString text = CodeText(fallbackId);
     if (!m_strDetail.empty()) text += "\n" + m_strDetail;
     return text;

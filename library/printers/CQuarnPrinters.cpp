@@ -6,6 +6,8 @@
 
 #include "CCommSingleton.h"
 #include "CInstanceLock.h"
+#include "CParallelTestOpen.h"
+#include "CPortBase.h"
 #include "CQuarnPrinter.h"
 #include "CQuarnPrinterException.h"
 #include "CSettingsMachine.h"
@@ -18,6 +20,19 @@ const char* const kInstanceLockName = "QuarnPrinters";
 
 // Thrown directly: ThrowPrinterError would read 6 as the platform's invalid-handle number.
 [[noreturn]] void ThrowConfigurationError() { throw new CQuarnPrinterException(errConfiguration); }
+
+// The code stays that of a port that cannot be used; its table text would send the operator
+// looking for a fault in the port, when the document itself names no port kind.
+[[noreturn]] void ThrowUnknownPortClass(const CQuarnPrinter& printer, int record)
+{
+    throw new CQuarnPrinterException(
+        errPortUnavailable,
+        FormatString("Record %d of the printer settings document (printer \"%s\") names no known kind of port "
+                     "(CSerialPort, CParallelPort, CUSBPort or CNetworkPort); the document is damaged or was "
+                     "written by another program, and it cannot be read past this record.",
+                     record, printer.m_strName.c_str()),
+        CQuarnPrinterException::kReplacesText);
+}
 
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
@@ -78,6 +93,10 @@ bool CQuarnPrinters::IsAlreadyRunning()
     m_hMutex = std::make_unique<CInstanceLock>(kInstanceLockName);
     return m_hMutex->OtherHolderExisted();
 }
+
+CString CQuarnPrinters::InstanceLockProblem() const { return m_hMutex ? m_hMutex->Problem() : CString(); }
+
+CString CQuarnPrinters::InstanceLockHolder() const { return m_hMutex ? m_hMutex->Holder() : CString(); }
 
 CQuarnPrinter* CQuarnPrinters::FindPrinter(const CQuarnPrinterData* pPrinter) const
 {
@@ -155,13 +174,24 @@ void CQuarnPrinters::Serialize(CArchive& ar, CWnd* pNotifyWnd)
         return;
     }
 
+    // A load into an empty list reads a document; one into a list adds records to it.
+    if (m_mapPrinters.empty()) m_droppedDuplicates.clear();
+    std::map<CString, int> recordOfName;
     std::int32_t count = 0;
     ar >> count;
     for (std::int32_t i = 0; i < count; ++i) {
         // A record that fails half-way is freed here; the error goes on to the caller.
         auto printer = std::make_unique<CQuarnPrinter>(pNotifyWnd);
         printer->Serialize(ar);
+        if (!printer->m_pPort) ThrowUnknownPortClass(*printer, i + 1);
         printer->StartThread();
+        // Kept, so that the programs can say which printer the later record pushed out.
+        auto [seen, first] = recordOfName.try_emplace(printer->m_strName, i + 1);
+        if (!first) {
+            m_droppedDuplicates.push_back(
+                {printer->m_strName, seen->second, m_mapPrinters.at(printer->m_strName)->Port(), i + 1, printer->Port()});
+            seen->second = i + 1;
+        }
         EnterPrinter(printer.release());
     }
 }
@@ -185,7 +215,8 @@ CString CQuarnPrinters::UnusedDefaultName() const
 }
 
 void CQuarnPrinters::ReconcilePrinterWithList(CWnd* pNotifyWnd, const CRuntimeClass* pPortClass,
-                                              const CString& portName, const CString& name)
+                                              const CString& portName, const CString& name,
+                                              CParallelTestOpen* pTested)
 {
     auto known = std::find_if(m_mapPrinters.begin(), m_mapPrinters.end(), [&portName](const auto& entry) {
         return EqualsNoCase(entry.second->Port(), portName);
@@ -203,7 +234,12 @@ void CQuarnPrinters::ReconcilePrinterWithList(CWnd* pNotifyWnd, const CRuntimeCl
 
     try {
         auto printer = std::make_unique<CQuarnPrinter>(pNotifyWnd);
-        printer->AttachDetectedPort(pPortClass, portName, name);
+        std::unique_ptr<CPortBase> tested;
+        if (pTested && pTested->Take(portName, tested)) {
+            if (tested) printer->AttachTestedPort(std::move(tested), name);
+        } else {
+            printer->AttachDetectedPort(pPortClass, portName, name);
+        }
         if (m_mapPrinters.contains(printer->m_strName)) printer->m_strName = UnusedDefaultName();
         printer->StartThread();
         m_bModified = true;

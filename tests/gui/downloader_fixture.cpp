@@ -13,7 +13,8 @@
 
 DownloaderFixture::DownloaderFixture()
     : m_config("XDG_CONFIG_HOME", m_folder.MakeFolder("config").string()),
-      m_temp("TMPDIR", m_folder.MakeFolder("tmp").string())
+      m_temp("TMPDIR", m_folder.MakeFolder("tmp").string()),
+      m_runtime("XDG_RUNTIME_DIR", m_folder.MakePrivateFolder("run").string())
 {
     // Each test starts from a first run: nothing stored.
     CSettingsApplication::Release();

@@ -60,6 +60,7 @@ private:
     TemporaryFolder m_folder;
     ScopedEnvironment m_config;
     ScopedEnvironment m_temp;
+    ScopedEnvironment m_runtime;
     ScriptedUserInterface m_ui;
     std::unique_ptr<CFirmwareDownloaderApp> m_app;
 };

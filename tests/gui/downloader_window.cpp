@@ -350,6 +350,63 @@ private slots:
         QVERIFY(fixture.Ui().Texts().empty());
     }
 
+    void saveRefusesToOverwriteAnotherProgramsChangeAndOffersSaveAs()
+    {
+        DownloaderFixture fixture;
+        const auto document = fixture.WriteDocument("three.qps", kThreePrinters);
+        QVERIFY(fixture.Start(document));
+        fixture.SelectRows({2});
+        fixture.Action(ID_PRINTER_DELETE).trigger();
+        // Another program saves the document meanwhile.
+        fixture.WriteDocument("three.qps", {{"Elsewhere", "10.0.2.1", 9100, ""}});
+        const std::string theirs = ReadBytes(document);
+
+        fixture.Ui().QueueAnswer(IDNO);
+        QTest::keyClick(&fixture.Frame(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(ReadBytes(document), theirs);
+        QVERIFY(fixture.Printers().IsModified());
+        QCOMPARE(ShownTexts(fixture.Ui()).size(), 1);
+        QVERIFY(ShownTexts(fixture.Ui()).front().contains(QStringLiteral("changed by another program")));
+
+        // Yes: the list goes to a file of the operator's choosing; theirs stays.
+        const auto copy = fixture.Folder().Path() / "mine.qps";
+        fixture.Ui().QueueAnswer(IDYES);
+        ModalScript script;
+        script.Then(ChooseFile(copy));
+        QTest::keyClick(&fixture.Frame(), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(script.Done());
+        QCOMPARE(ReadBytes(document), theirs);
+        QVERIFY(ReadBytes(copy).find("Printer#2") != std::string::npos);
+        QVERIFY(ReadBytes(copy).find("Printer#3") == std::string::npos);
+        QVERIFY(!fixture.Printers().IsModified());
+    }
+
+    void repeatedNamesAreToldAtOpenAndDroppedOnlyWhenTheOperatorAgrees()
+    {
+        DownloaderFixture fixture;
+        const auto document = fixture.WriteDocument(
+            "twins.qps", {{"Twin", "10.0.0.1", 9100, ""}, {"Twin", "10.0.0.2", 9100, ""}, {"Other", "10.0.0.3", 9100, ""}});
+        const std::string before = ReadBytes(document);
+        QVERIFY(fixture.Start(document));
+        QCOMPARE(ShownTexts(fixture.Ui()).size(), 1);
+        QVERIFY(ShownTexts(fixture.Ui()).front().contains(
+            QStringLiteral("\"Twin\": record 1 (port 10.0.0.1) is dropped")));
+        QCOMPARE(fixture.View().RowCount(), 2);
+
+        fixture.Ui().QueueAnswer(IDNO);
+        QTest::keyClick(&fixture.Frame(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(ReadBytes(document), before);
+        QCOMPARE(ShownTexts(fixture.Ui()).size(), 2);
+        QVERIFY(ShownTexts(fixture.Ui()).back().contains(QStringLiteral("repeats printer names")));
+
+        // Asked once: agreed, it saves now and later without another question.
+        fixture.Ui().QueueAnswer(IDYES);
+        QTest::keyClick(&fixture.Frame(), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(ReadBytes(document).find("10.0.0.1") == std::string::npos);
+        QTest::keyClick(&fixture.Frame(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(ShownTexts(fixture.Ui()).size(), 3);
+    }
+
     void unreadableDocumentOnTheCommandLineEndsTheProgram()
     {
         DownloaderFixture fixture;

@@ -40,6 +40,15 @@ public:
         }
     }
 
+    // Makes every address of range (a.b.c.d/len) the printers' own, through one local route
+    // rather than thousands of addresses, and routes the program's traffic for it through the
+    // first printer address, so that the program's side keeps one neighbour, not thousands.
+    bool AddPrinterRange(const std::string& range) const
+    {
+        return m_printers->Ip({"route", "add", "local", range, "dev", "lo"}) &&
+               m_program->Ip({"route", "add", range, "via", PrinterAddress(1), "dev", "veth0"});
+    }
+
     bool Ready() const { return m_printers != nullptr; }
     const std::string& WhyNot() const { return m_whyNot; }
     const NetworkNamespace& Program() const { return *m_program; }

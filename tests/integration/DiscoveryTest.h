@@ -145,6 +145,7 @@ protected:
     ScopedEnvironment m_home{"XDG_CONFIG_HOME", (m_folder.Path() / "user").string()};
     ScopedEnvironment m_dirs{"XDG_CONFIG_DIRS", (m_folder.Path() / "machine").string()};
     ScopedEnvironment m_temp{"TMPDIR", m_folder.MakeFolder("tmp").string()};
+    ScopedEnvironment m_runtime{"XDG_RUNTIME_DIR", m_folder.MakePrivateFolder("run").string()};
     std::unique_ptr<SimProcess> m_sim;
     ScriptedUserInterface m_ui;
     RecordingWnd m_window;

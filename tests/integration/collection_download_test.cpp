@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <thread>
 
 #include "CArchive.h"
@@ -238,6 +239,70 @@ TEST_F(CollectionDownload, DeletingAPrinterWhileItDownloadsEndsItWithinTheBounds
     EXPECT_EQ(records[0].printer, "busy");
     EXPECT_LT(records[0].bytes, 16u * 1024 * 1024);
     EXPECT_EQ(records[0].sha256, Sha256::Of(ScratchFile::Pattern(16 * 1024 * 1024).substr(0, records[0].bytes)));
+}
+
+// The printer's system acknowledges what lands in its receive buffer, so only the printer's
+// close, read after ours, tells that it kept the file; a reset up to then is a failure.
+TEST_F(CollectionDownload, OnlyPrintersThatCloseAfterTakingTheWholeFileAreOk)
+{
+    const std::vector<std::size_t> sizes = {1, 1000, 10001, 4 * 1024 * 1024};
+    // Resets at N bytes or at the end of the file, whichever comes first; accepts and closes
+    // at once; keeps its side open after taking everything; takes everything and closes.
+    std::vector<std::string> refusing;
+    for (const int n : {0, 1, 100, 1000, 10000}) refusing.push_back("reset=" + std::to_string(n) + ",atend=reset");
+    refusing.push_back("close=0");
+    const std::string keepsOpen = "atend=open";
+    const std::string healthy = "atend=close";
+    // A printer-sized receive buffer, and the system's own, which grows to megabytes.
+    const std::vector<std::string> buffers = {",rcvbuf=4096", ""};
+
+    std::vector<std::unique_ptr<ScratchFile>> files;
+    for (const std::size_t size : sizes) files.push_back(std::make_unique<ScratchFile>(ScratchFile::Pattern(size)));
+    std::vector<std::string> arguments;
+    std::vector<Printer> printers;
+    std::map<std::string, std::string> behaviourOf;
+    std::map<std::string, std::size_t> sizeOf;
+    auto add = [&](std::size_t file, const std::string& behaviour, const std::string& buffer) {
+        const std::string name = "p" + std::to_string(printers.size());
+        arguments.insert(arguments.end(), {"--network", name + "@127.0.2." + std::to_string(printers.size() + 1) +
+                                                            ":0," + behaviour + buffer});
+        printers.push_back({name, files[file].get()});
+        behaviourOf[name] = behaviour;
+        sizeOf[name] = sizes[file];
+    };
+    for (std::size_t file = 0; file < sizes.size(); ++file) {
+        for (const std::string& buffer : buffers) {
+            for (const std::string& behaviour : refusing) add(file, behaviour, buffer);
+            add(file, healthy, buffer);
+        }
+    }
+    add(1, keepsOpen, buffers[0]);
+    add(3, keepsOpen, buffers[1]);
+    SimProcess sim(arguments);
+    sim.Start();
+    Load(sim, printers);
+    m_printers.MaxSimultaneousDownloads(99);
+
+    m_printers.DownloadToPrinters(nullptr);
+    ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_END, printers.size(), 90s));
+    const auto records = sim.WaitForRecords(printers.size());
+    ASSERT_EQ(sim.Stop(), 0);
+
+    std::map<std::string, LPARAM> results;
+    for (const auto& message : m_window.Messages())
+        if (message.id == WM_DOWNLOAD_END) results[reinterpret_cast<CQuarnPrinterData*>(message.wParam)->Name()] = message.lParam;
+    for (const Printer& printer : printers) {
+        const std::string& behaviour = behaviourOf[printer.name];
+        const std::string what = printer.name + " (" + behaviour + ") with " + std::to_string(sizeOf[printer.name]) + " bytes";
+        const auto connections = Of(records, printer.name);
+        ASSERT_EQ(connections.size(), 1u) << what;
+        if (behaviour == healthy || behaviour == keepsOpen) {
+            EXPECT_EQ(results[printer.name], behaviour == healthy ? kDownloadDone : kDownloadNotConfirmed) << what;
+            EXPECT_EQ(connections[0].sha256, Sha256::Of(ScratchFile::Pattern(sizeOf[printer.name]))) << what;
+        } else {
+            EXPECT_EQ(results[printer.name], kDownloadFailed) << what << ", printer took " << connections[0].bytes;
+        }
+    }
 }
 
 }  // namespace

@@ -267,8 +267,12 @@ TEST(PrinterSimSerial, AHeldLineHoldsTheHostBackAndThenTakesEveryByte)
     }
     sim.WaitForSerialSessions(2);
     {
+        // The release sent as the held host left may still wait on the line for the next host,
+        // as on a wire (the library's port flushes its input on open; this host reads past it).
         SerialHost host(heldLink, B115200, 0, 0);
-        EXPECT_EQ(host.Read(1), "\x13");
+        std::string first = host.Read(1);
+        if (first == "\x11") first = host.Read(1);
+        EXPECT_EQ(first, "\x13");
     }
     sessions = sim.WaitForSerialSessions(3);
     ASSERT_EQ(sessions.size(), 3u);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <sys/stat.h>
 
 #include "CQuarnPrinters.h"
 #include "quarnctl_fixture.h"
@@ -142,6 +143,16 @@ TEST_F(QuarnctlContract, MissingOrDamagedDocumentsAreNamedAndLeftAlone)
             EXPECT_EQ(Bytes(), damaged) << command[0] << " changed a damaged document";
         }
     }
+
+    // A FIFO would hold the reader until a writer came; a document is a regular file.
+    std::filesystem::remove(Doc());
+    ASSERT_EQ(::mkfifo(Doc().c_str(), 0600), 0);
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"list", Doc()}, {"remove", Doc(), "x"}}) {
+        const auto result = m_runner.Wait(m_runner.Start(command), std::chrono::seconds(20));
+        EXPECT_EQ(result.exitStatus, 2) << command[0];
+        EXPECT_NE(result.err.find("not a regular file"), std::string::npos) << result.err;
+    }
 }
 
 TEST_F(QuarnctlContract, ASaveThatCannotBeWrittenLeavesTheOldDocument)
@@ -158,8 +169,94 @@ TEST_F(QuarnctlContract, ASaveThatCannotBeWrittenLeavesTheOldDocument)
     // Nothing of the attempt is left beside the document.
     std::vector<std::string> left;
     for (const auto& entry : std::filesystem::directory_iterator(m_folder.Path()))
-        if (entry.is_regular_file() && entry.path().filename().string()[0] == '.') left.push_back(entry.path());
+        if (entry.is_regular_file() && entry.path().filename().string()[0] == '.' &&
+            entry.path().extension() != ".lock")
+            left.push_back(entry.path());
     EXPECT_TRUE(left.empty());
+}
+
+TEST_F(QuarnctlContract, ChangesMadeAtOnceAreAllKept)
+{
+    AddPrinters({{"First", 40}});
+    // Without the lock every one of them read the document before the others saved, and the
+    // last rename won: all said they added their printer, a handful were left.
+    std::vector<std::pair<std::unique_ptr<QuarnctlRunner>, pid_t>> adding;
+    for (int i = 1; i <= 20; ++i) {
+        auto runner = std::make_unique<QuarnctlRunner>(std::map<std::string, std::string>{
+            {"XDG_CONFIG_HOME", (m_folder.Path() / "user").string()},
+            {"TMPDIR", (m_folder.Path() / "tmp").string()},
+            {"XDG_RUNTIME_DIR", (m_folder.Path() / "run").string()}});
+        const pid_t pid = runner->Start(
+            {"add", Doc(), "--network", "127.0.0." + std::to_string(40 + i), "--name", "At" + std::to_string(i)});
+        adding.emplace_back(std::move(runner), pid);
+    }
+    for (auto& [runner, pid] : adding) {
+        const auto result = runner->Wait(pid);
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+    }
+    const auto listed = nlohmann::json::parse(Run({"list", Doc(), "--json"}).out);
+    EXPECT_EQ(listed.size(), 21u);
+}
+
+TEST_F(QuarnctlContract, RepeatedNamesAreToldAtLoadAndDroppedOnlyWhenTheOperatorSaysSo)
+{
+    const std::string twins = std::string("\x02\x00\x00\x00", 4) + "\x04" "Twin" + std::string(2, '\0') +
+                              "\x0C" "CNetworkPort" + std::string("\x01\x00\x00\x00", 4) + "\x08" "10.0.0.1" +
+                              std::string("\x8C\x23\x00\x00", 4) + "\x04" "Twin" + std::string(2, '\0') +
+                              "\x0C" "CNetworkPort" + std::string("\x01\x00\x00\x00", 4) + "\x08" "10.0.0.2" +
+                              std::string("\x8C\x23\x00\x00", 4);
+    Write(twins);
+    const auto listed = Run({"list", Doc()});
+    EXPECT_EQ(listed.exitStatus, 0) << listed.err;
+    EXPECT_NE(listed.err.find("\"Twin\": record 1 (port 10.0.0.1) is dropped"), std::string::npos) << listed.err;
+
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"add", Doc(), "--network", "127.0.0.60"}, {"set-file", Doc(), ""},
+          {"remove", Doc(), "Twin"}}) {
+        const auto refused = Run(command);
+        EXPECT_EQ(refused.exitStatus, 2) << command[0];
+        EXPECT_NE(refused.err.find("--drop-duplicates"), std::string::npos) << refused.err;
+        EXPECT_EQ(Bytes(), twins) << command[0];
+    }
+
+    const auto added = Run({"add", Doc(), "--network", "127.0.0.60", "--name", "New", "--drop-duplicates"});
+    ASSERT_EQ(added.exitStatus, 0) << added.err;
+    const auto saved = nlohmann::json::parse(Run({"list", Doc(), "--json"}).out);
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(saved[1]["name"], "Twin");
+    EXPECT_EQ(saved[1]["port"], "10.0.0.2");
+}
+
+TEST_F(QuarnctlContract, NamesThatAreNotPlainTextAreShownEscapedAndReachedByTheirBytes)
+{
+    // Would set the terminal's title, and is not UTF-8.
+    const std::string name = "Bad\x1b]0;owned\x07\xff";
+    const std::string shown = "Bad\\x1b]0;owned\\x07\\xff";
+    const std::string hex = "4261641b5d303b6f776e656407ff";
+    const auto added = Run({"add", Doc(), "--network", "127.0.0.70", "--name", name});
+    ASSERT_EQ(added.exitStatus, 0) << added.err;
+    EXPECT_EQ(added.out, shown + "\n");
+    EXPECT_EQ(Run({"list", Doc()}).out, shown + "\t-\t127.0.0.70\tNone Selected\n");
+
+    const auto listed = nlohmann::json::parse(Run({"list", Doc(), "--json"}).out);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0]["name"], "Bad\x1b]0;owned\x07\xef\xbf\xbd");
+    EXPECT_EQ(listed[0]["nameHex"], hex);
+    EXPECT_FALSE(listed[0].contains("portHex"));
+
+    // A message that quotes a name quotes it escaped.
+    const auto missing = Run({"remove", Doc(), "\x1b[2J"});
+    EXPECT_EQ(missing.exitStatus, 2);
+    EXPECT_NE(missing.err.find("'\\x1b[2J'"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.err.find('\x1b'), std::string::npos);
+
+    EXPECT_EQ(Run({"set-file", Doc(), m_folder.Touch("fw.prg").string(), "--name-hex", hex}).exitStatus, 0);
+    EXPECT_EQ(nlohmann::json::parse(Run({"list", Doc(), "--json"}).out)[0]["downloadFile"],
+              (m_folder.Path() / "fw.prg").string());
+    EXPECT_EQ(Run({"remove", Doc(), "--name-hex", "4e6f6e65"}).exitStatus, 2);
+    EXPECT_EQ(Run({"remove", Doc(), "--name-hex", "4g"}).exitStatus, 2);
+    EXPECT_EQ(Run({"remove", Doc(), "--name-hex=" + hex}).exitStatus, 0);
+    EXPECT_EQ(Run({"list", Doc()}).out, "");
 }
 
 TEST_F(QuarnctlContract, CeilingIsShownAndStoredWithinTheOptionsRange)
@@ -193,7 +290,9 @@ TEST_F(QuarnctlContract, DownloadIsRefusedWhileAnotherProgramHoldsThePrinters)
     ASSERT_FALSE(holder.IsAlreadyRunning());
 
     const auto result = Run({"download", Doc()});
-    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.exitStatus, 3);
     EXPECT_NE(result.err.find("single-instance"), std::string::npos) << result.err;
+    // The holder is this test's process, named after the refusal.
+    EXPECT_NE(result.err.find("(process " + std::to_string(::getpid()) + ")."), std::string::npos) << result.err;
     EXPECT_EQ(result.out, "");
 }

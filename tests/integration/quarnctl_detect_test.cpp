@@ -99,7 +99,7 @@ TEST_F(QuarnctlDetect, NetworkPrintersAreAddedOrRenamedAsTheyAnswer)
     const std::string lab = DiscoveryNetwork::PrinterAddress(2);
     ASSERT_EQ(Run({"add", Doc(), "--network", lab, "--name", "Old"}).exitStatus, 0);
     SimProcess sim({"--discovery-broadcast", "255.255.255.255", "--network", "Office@" + office + ":9100,discovery",
-                    "--network", "Lab@" + lab + ":9100,discovery"});
+                    "--network", "Lab\x1b[2J@" + lab + ":9100,discovery"});
     ASSERT_TRUE(network.StartPrinters(sim));
 
     pid_t pid = -1;
@@ -111,7 +111,9 @@ TEST_F(QuarnctlDetect, NetworkPrintersAreAddedOrRenamedAsTheyAnswer)
     }
     const auto result = m_runner.Wait(pid);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(result.out, "renamed\tOld\tLab\nadded\tOffice\t" + office + "\n")
+    // The answer's name would clear the operator's screen; it is shown, escaped, instead.
+    EXPECT_EQ(result.out, "renamed Old to Lab\\x1b[2J at " + lab + "\nadded\tOffice\t" + office + "\n")
         << result.err << "\nwhat the printers heard and sent:\n" << DiscoveryRecord(sim);
-    EXPECT_EQ(Run({"list", Doc()}).out, "Lab\t-\t" + lab + "\tNone Selected\nOffice\t-\t" + office + "\tNone Selected\n");
+    EXPECT_EQ(Run({"list", Doc()}).out,
+              "Lab\\x1b[2J\t-\t" + lab + "\tNone Selected\nOffice\t-\t" + office + "\tNone Selected\n");
 }

@@ -44,7 +44,8 @@ protected:
     TemporaryFolder m_folder;
     QuarnctlRunner m_runner{{{"XDG_CONFIG_HOME", (m_folder.Path() / "user").string()},
                              {"XDG_CONFIG_DIRS", (m_folder.Path() / "machine").string()},
-                             {"TMPDIR", m_folder.MakeFolder("tmp").string()}}};
+                             {"TMPDIR", m_folder.MakeFolder("tmp").string()},
+                             {"XDG_RUNTIME_DIR", m_folder.MakePrivateFolder("run").string()}}};
 };
 
 }  // namespace
@@ -52,7 +53,8 @@ protected:
 TEST_F(QuarnctlDownload, OneResultLinePerPrinterAndExitOneWhenAnyFailed)
 {
     SimProcess sim({"--network", "good@127.0.0.61:0,short=700", "--network",
-                    "resets@127.0.0.62:0,rate=2000000,reset=50000,rcvbuf=65536"});
+                    "resets@127.0.0.62:0,rate=2000000,reset=50000,rcvbuf=65536", "--network",
+                    "keepsopen@127.0.0.60:0,atend=open"});
     sim.Start();
     const ScratchFile image(ScratchFile::Pattern(700 * 1024 + 3));
     const ScratchFile big(ScratchFile::Pattern(16 * 1024 * 1024));
@@ -63,24 +65,27 @@ TEST_F(QuarnctlDownload, OneResultLinePerPrinterAndExitOneWhenAnyFailed)
     Add("refused", "127.0.0.63", sim.PortOf("good"), image.Path());
     Add("unreadable", "127.0.0.64", sim.PortOf("good"), vanished.Path());
     std::filesystem::remove(vanished.Path());
-    ASSERT_EQ(m_runner.Run({"max-downloads", "4"}).exitStatus, 0);
+    Add("keepsopen", sim, image.Path());
+    ASSERT_EQ(m_runner.Run({"max-downloads", "5"}).exitStatus, 0);
 
     // Named in another order, still queued and reported in the list's order.
-    const auto result = m_runner.Run({"download", Doc(), "unreadable", "resets", "refused", "good"});
-    const auto records = sim.WaitForRecords(2);
+    const auto result = m_runner.Run({"download", Doc(), "unreadable", "keepsopen", "resets", "refused", "good"});
+    const auto records = sim.WaitForRecords(3);
     ASSERT_EQ(sim.Stop(), 0);
 
     EXPECT_EQ(result.exitStatus, 1) << result.err;
     std::istringstream lines(result.out);
     std::vector<std::string> got;
     for (std::string line; std::getline(lines, line);) got.push_back(line);
-    ASSERT_EQ(got.size(), 4u) << result.out;
+    ASSERT_EQ(got.size(), 5u) << result.out;
     EXPECT_EQ(got[0], "good\tok\t" + std::to_string(700 * 1024 + 3));
-    EXPECT_EQ(got[1], "refused\tfailed\tThat port is unavailable.");
-    EXPECT_EQ(got[2].rfind("resets\tfailed\t", 0), 0u) << got[2];
-    EXPECT_GT(got[2].size(), std::string("resets\tfailed\t").size());
-    EXPECT_EQ(got[3].rfind("unreadable\tfailed\t", 0), 0u) << got[3];
-    EXPECT_NE(got[3].find(vanished.Path()), std::string::npos) << got[3];
+    // Took every byte but never closed: done, and said to be unconfirmed.
+    EXPECT_EQ(got[1], "keepsopen\tok\t" + std::to_string(700 * 1024 + 3) + "\tdelivered, not confirmed by the printer's close");
+    EXPECT_EQ(got[2], "refused\tfailed\tThat port is unavailable.");
+    EXPECT_EQ(got[3].rfind("resets\tfailed\t", 0), 0u) << got[3];
+    EXPECT_GT(got[3].size(), std::string("resets\tfailed\t").size());
+    EXPECT_EQ(got[4].rfind("unreadable\tfailed\t", 0), 0u) << got[4];
+    EXPECT_NE(got[4].find(vanished.Path()), std::string::npos) << got[4];
 
     const auto good = Of(records, "good");
     ASSERT_EQ(good.size(), 1u);

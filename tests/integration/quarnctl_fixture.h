@@ -36,9 +36,11 @@ protected:
 
     TemporaryFolder m_folder;
     ScopedEnvironment m_tmp{"TMPDIR", m_folder.MakeFolder("tmp").string()};
+    ScopedEnvironment m_runtime{"XDG_RUNTIME_DIR", m_folder.MakePrivateFolder("run").string()};
     // The USB printers the machine lists: the FIFOs a test makes here, never the real ones.
     ScopedEnvironment m_usb{"QUARN_USB_DEVICE_DIR", m_folder.MakeFolder("usb").string()};
     QuarnctlRunner m_runner{{{"XDG_CONFIG_HOME", (m_folder.Path() / "user").string()},
                              {"XDG_CONFIG_DIRS", (m_folder.Path() / "machine").string()},
-                             {"TMPDIR", (m_folder.Path() / "tmp").string()}}};
+                             {"TMPDIR", (m_folder.Path() / "tmp").string()},
+                             {"XDG_RUNTIME_DIR", (m_folder.Path() / "run").string()}}};
 };

@@ -279,7 +279,7 @@ TEST_F(QuarnctlPrinters, CommandsThatTalkToPrintersWaitForNoOtherProgram)
           {"print-head-history", Doc(), "Line"},
           {"detect", Doc(), "--no-network"}}) {
         const auto result = Run(command);
-        EXPECT_EQ(result.exitStatus, 1) << command[0];
+        EXPECT_EQ(result.exitStatus, 3) << command[0];
         EXPECT_TRUE(Contains(result.err, "single-instance")) << command[0] << ": " << result.err;
     }
     EXPECT_TRUE(m_sim->SerialSessions().empty());

@@ -55,11 +55,18 @@ void FakePort::FailAfter(std::size_t bytes, unsigned long code)
     m_nFailCode = code;
 }
 
-void FakePort::Flush()
+CPortBase::Delivery FakePort::Flush()
 {
     std::lock_guard lock(m_mutex);
     ++m_nFlushes;
     if (m_nFlushError) throw new CQuarnPrinterException(m_nFlushError);
+    return m_delivery;
+}
+
+void FakePort::LeaveUnconfirmed()
+{
+    std::lock_guard lock(m_mutex);
+    m_delivery = Delivery::Unconfirmed;
 }
 
 void FakePort::FailFlush(unsigned long code)

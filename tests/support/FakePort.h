@@ -19,7 +19,7 @@ public:
     void Open() override;
     void Close() override;
     void Write(const void* data, std::uint32_t length, std::uint32_t* written) override;
-    void Flush() override;
+    Delivery Flush() override;
 
     // Each write takes at most this many bytes.
     void AcceptAtMost(std::uint32_t bytes);
@@ -28,6 +28,8 @@ public:
     void FailOpen(unsigned long code);
     // The wait for delivery at the end of a download raises a printer error of code.
     void FailFlush(unsigned long code);
+    // The wait for delivery at the end of a download ends without the printer's confirmation.
+    void LeaveUnconfirmed();
     int FlushCount() const;
     // Writes wait from now on until ReleaseWrites.
     void HoldWrites();
@@ -53,6 +55,7 @@ private:
     unsigned long m_nOpenError = 0;
     unsigned long m_nFlushError = 0;
     int m_nFlushes = 0;
+    Delivery m_delivery = Delivery::Confirmed;
     bool m_bHold = false;
     bool m_bHeld = false;
     bool m_bOpen = false;

@@ -31,3 +31,10 @@ std::filesystem::path TemporaryFolder::MakeFolder(const std::string& relative) c
     std::filesystem::create_directories(folder);
     return folder;
 }
+
+std::filesystem::path TemporaryFolder::MakePrivateFolder(const std::string& relative) const
+{
+    const std::filesystem::path folder = MakeFolder(relative);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
+    return folder;
+}

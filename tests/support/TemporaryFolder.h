@@ -16,6 +16,8 @@ public:
     std::filesystem::path Touch(const std::string& relative) const;
     // Creates a folder (and the folders above it) at a path relative to the folder.
     std::filesystem::path MakeFolder(const std::string& relative) const;
+    // The same, with mode 0700: a folder only its owner may enter, as a runtime folder is.
+    std::filesystem::path MakePrivateFolder(const std::string& relative) const;
 
 private:
     std::filesystem::path m_path;

@@ -13,7 +13,7 @@ constexpr int kReceivesPerWake = 16;
 }  // namespace
 
 DiscoveryListener::DiscoveryListener(EventLoop& loop, const std::string& address, int port,
-                                     std::vector<DiscoveryResponder*> responders)
+                                     std::vector<DiscoveryHearer*> responders)
     : m_loop(loop), m_responders(std::move(responders)), m_endpoint(address + ":" + std::to_string(port))
 {
     // Bound to the broadcast address itself rather than to any address: it then hears
@@ -33,5 +33,5 @@ void DiscoveryListener::ReceiveWaiting()
     std::string datagram;
     sockaddr_in from{};
     for (int i = 0; i < kReceivesPerWake && ReceiveDatagram(m_socket, datagram, from); ++i)
-        for (DiscoveryResponder* responder : m_responders) responder->Heard(datagram, from, m_endpoint);
+        for (DiscoveryHearer* responder : m_responders) responder->Heard(datagram, from, m_endpoint);
 }

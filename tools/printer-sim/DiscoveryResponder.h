@@ -8,22 +8,23 @@
 #include <string>
 #include <string_view>
 
+#include "DiscoveryHearer.h"
 #include "EventLoop.h"
 #include "NetworkPrinterOptions.h"
 #include "RecordLog.h"
 
-class DiscoveryResponder {
+class DiscoveryResponder : public DiscoveryHearer {
 public:
     // Binds the printer's address and the discovery port at once, so that "ready" is only
     // announced once the printer can be found.
     DiscoveryResponder(EventLoop& loop, RecordLog& log, const NetworkPrinterOptions& options);
-    ~DiscoveryResponder();
+    ~DiscoveryResponder() override;
     DiscoveryResponder(const DiscoveryResponder&) = delete;
     DiscoveryResponder& operator=(const DiscoveryResponder&) = delete;
 
     // A datagram that reached the printer, directly or through a broadcast listener (via
     // names where it arrived); a discovery request is answered to its sender alone.
-    void Heard(std::string_view datagram, const sockaddr_in& from, const std::string& via);
+    void Heard(std::string_view datagram, const sockaddr_in& from, const std::string& via) override;
 
 private:
     void ReceiveWaiting();

@@ -32,6 +32,7 @@ NetworkConnection::NetworkConnection(EventLoop& loop, RecordLog& log, const Netw
     m_loop.Watch(m_fd, kReading, [this](std::uint32_t events) { OnEvents(events); });
     // A limit of 0 bytes applies before anything arrives.
     if (m_options.resetAfter == 0u) ResetBySimulator();
+    else if (m_options.closeAfter == 0u) End("closed by simulator");
     else if (m_options.stallAfter == 0u) Stall();
 }
 
@@ -39,7 +40,8 @@ NetworkConnection::~NetworkConnection()
 {
     // The owner is going away too; it needs no word of this end.
     m_finished = nullptr;
-    if (m_fd != -1) End("stopped by simulator");
+    if (m_fd != -1 && m_recorded) close(m_fd);
+    else if (m_fd != -1) End("stopped by simulator");
 }
 
 void NetworkConnection::OnEvents(std::uint32_t events)
@@ -49,7 +51,9 @@ void NetworkConnection::OnEvents(std::uint32_t events)
         int error = 0;
         socklen_t length = sizeof error;
         getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length);
-        End(error == ECONNRESET ? "reset by client" : "closed by client");
+        if (error == ECONNRESET) End("reset by client");
+        else if (m_stalled) End("closed by client");
+        else ClientFinished();
         return;
     }
     Receive();
@@ -58,7 +62,7 @@ void NetworkConnection::OnEvents(std::uint32_t events)
 void NetworkConnection::Receive()
 {
     char buffer[kBufferSize];
-    for (int i = 0; i < kReceivesPerWake && m_fd != -1 && !m_stalled; ++i) {
+    for (int i = 0; i < kReceivesPerWake && m_fd != -1 && !m_stalled && !m_recorded; ++i) {
         const std::size_t piece = NextPieceSize();
         if (piece == 0) return;
         const ssize_t received = recv(m_fd, buffer, piece, MSG_DONTWAIT);
@@ -68,9 +72,10 @@ void NetworkConnection::Receive()
             if (m_rate) m_rate->Consume(static_cast<std::uint64_t>(received));
             // Act on a limit as soon as it is reached, not only when more data comes.
             if (m_options.resetAfter && m_record.bytes >= *m_options.resetAfter) ResetBySimulator();
+            else if (m_options.closeAfter && m_record.bytes >= *m_options.closeAfter) End("closed by simulator");
             else if (m_options.stallAfter && m_record.bytes >= *m_options.stallAfter) Stall();
         } else if (received == 0) {
-            End("closed by client");
+            ClientFinished();
         } else if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
             return;
         } else {
@@ -83,6 +88,7 @@ std::size_t NetworkConnection::NextPieceSize()
 {
     std::uint64_t piece = kBufferSize;
     if (m_options.resetAfter) piece = std::min(piece, *m_options.resetAfter - m_record.bytes);
+    if (m_options.closeAfter) piece = std::min(piece, *m_options.closeAfter - m_record.bytes);
     if (m_options.stallAfter) piece = std::min(piece, *m_options.stallAfter - m_record.bytes);
     if (m_options.shortReads) {
         std::uniform_int_distribution<std::uint32_t> size(1, *m_options.shortReads);
@@ -124,6 +130,40 @@ void NetworkConnection::ResetBySimulator()
     End("reset by simulator", true);
 }
 
+void NetworkConnection::ClientFinished()
+{
+    switch (m_options.atEnd) {
+    case NetworkPrinterOptions::AtEnd::Close:
+        End("closed by client");
+        break;
+    case NetworkPrinterOptions::AtEnd::Reset:
+        ResetBySimulator();
+        break;
+    case NetworkPrinterOptions::AtEnd::KeepOpen:
+        KeepOpen();
+        break;
+    }
+}
+
+void NetworkConnection::KeepOpen()
+{
+    if (m_resume) m_loop.Cancel(*m_resume);
+    m_resume.reset();
+    m_loop.Unwatch(m_fd);
+    Record("kept open by simulator");
+    // The descriptor stays open, unwatched, until the simulator ends.
+}
+
+void NetworkConnection::Record(const std::string& how)
+{
+    m_record.closeEpochMs = EpochMs();
+    m_record.closeMonotonicMs = MonotonicMs();
+    m_record.sha256 = m_hash.FinalHex();
+    m_record.end = how;
+    m_log.Write(m_record);
+    m_recorded = true;
+}
+
 void NetworkConnection::End(const std::string& how, bool reset)
 {
     if (m_resume) m_loop.Cancel(*m_resume);
@@ -136,10 +176,6 @@ void NetworkConnection::End(const std::string& how, bool reset)
     }
     close(m_fd);
     m_fd = -1;
-    m_record.closeEpochMs = EpochMs();
-    m_record.closeMonotonicMs = MonotonicMs();
-    m_record.sha256 = m_hash.FinalHex();
-    m_record.end = how;
-    m_log.Write(m_record);
+    Record(how);
     if (m_finished) m_finished(this);
 }

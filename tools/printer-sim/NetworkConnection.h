@@ -33,7 +33,12 @@ private:
     void PauseForRate();
     void Stall();
     void ResetBySimulator();
+    // The client has sent everything and closed its side: the printer's answer to that.
+    void ClientFinished();
+    // Records the connection as it stands and lets the client's end go unanswered.
+    void KeepOpen();
     void End(const std::string& how, bool reset = false);
+    void Record(const std::string& how);
 
     EventLoop& m_loop;
     RecordLog& m_log;
@@ -45,5 +50,6 @@ private:
     std::minstd_rand m_random;
     std::optional<EventLoop::TimerId> m_resume;
     bool m_stalled = false;
+    bool m_recorded = false;
     Finished m_finished;
 };

@@ -5,6 +5,18 @@
 
 #include "OptionValues.h"
 
+namespace {
+
+NetworkPrinterOptions::AtEnd ParseAtEnd(const std::string& value)
+{
+    if (value == "close") return NetworkPrinterOptions::AtEnd::Close;
+    if (value == "reset") return NetworkPrinterOptions::AtEnd::Reset;
+    if (value == "open") return NetworkPrinterOptions::AtEnd::KeepOpen;
+    throw std::invalid_argument("atend is close, reset or open, not '" + value + "'");
+}
+
+}  // namespace
+
 NetworkPrinterOptions NetworkPrinterOptions::Parse(const std::string& text)
 {
     NetworkPrinterOptions options;
@@ -27,11 +39,13 @@ NetworkPrinterOptions NetworkPrinterOptions::Parse(const std::string& text)
         if (item.key == "rate") options.rate = ParseNumber(value, "rate", 1);
         else if (item.key == "stall") options.stallAfter = ParseNumber(value, "stall", 0);
         else if (item.key == "reset") options.resetAfter = ParseNumber(value, "reset", 0);
+        else if (item.key == "close") options.closeAfter = ParseNumber(value, "close", 0);
+        else if (item.key == "atend") options.atEnd = ParseAtEnd(value);
         else if (item.key == "short") options.shortReads = static_cast<std::uint32_t>(ParseNumber(value, "short", 1, 1u << 20));
         else if (item.key == "rcvbuf") options.receiveBuffer = static_cast<int>(ParseNumber(value, "rcvbuf", 1, 1u << 30));
         else if (!options.discovery.Take(item.key, value))
             throw std::invalid_argument("unknown network printer option '" + item.text +
-                                        "' (rate, stall, reset, short, rcvbuf, discovery...)");
+                                        "' (rate, stall, reset, close, atend, short, rcvbuf, discovery...)");
     }
     if (options.discovery.enabled && options.discovery.name.empty()) options.discovery.name = options.name;
     return options;

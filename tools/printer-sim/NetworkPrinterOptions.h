@@ -14,6 +14,10 @@ struct NetworkPrinterOptions {
     std::optional<std::uint64_t> rate;        // bytes per second taken from each connection
     std::optional<std::uint64_t> stallAfter;  // bytes taken before the printer stops reading
     std::optional<std::uint64_t> resetAfter;  // bytes taken before the printer resets the connection
+    std::optional<std::uint64_t> closeAfter;  // bytes taken before the printer closes its side
+    // What the printer does when the client has sent everything and half-closed.
+    enum class AtEnd { Close, Reset, KeepOpen };
+    AtEnd atEnd = AtEnd::Close;
     std::optional<std::uint32_t> shortReads;  // largest piece taken by one receive
     std::optional<int> receiveBuffer;         // the system's receive buffer, like a printer's small input buffer
     DiscoveryOptions discovery;

@@ -11,7 +11,8 @@ constexpr const char* kDescription =
     "Simulated label printers for tests, demos and benchmarks.\n"
     "Prints one line per printer, \"listening NAME ADDRESS:PORT\", \"discovery NAME\n"
     "ADDRESS:PORT\" for each discovery responder, \"serial NAME LINK DEVICE\" for each serial\n"
-    "printer and \"broadcast ADDRESS:PORT\" for each broadcast listener, then \"ready\" once\n"
+    "printer, \"broadcast ADDRESS:PORT\" for each broadcast listener and \"fleet FIRST COUNT\"\n"
+    "for each fleet, then \"ready\" once\n"
     "every printer can be reached, and runs until SIGTERM or SIGINT, when it closes every\n"
     "connection, completes the record and exits with 0.\n"
     "\n"
@@ -20,7 +21,8 @@ constexpr const char* kDescription =
     "close_epoch_ms, open_monotonic_ms, close_monotonic_ms (milliseconds with microsecond\n"
     "fractions; the monotonic times of one run can be compared to find overlapping\n"
     "connections), bytes, sha256 (of the bytes received) and end: \"closed by client\",\n"
-    "\"reset by client\", \"reset by simulator\", \"stopped by simulator\" or \"error: ...\".\n"
+    "\"reset by client\", \"reset by simulator\", \"closed by simulator\", \"kept open by\n"
+    "simulator\" (recorded when the client's end arrived), \"stopped by simulator\" or \"error: ...\".\n"
     "\"serial\": a session, from the host's opening of the device to its closing (or the\n"
     "simulator's end): printer, link, device, the four times, bytes, sha256, start_hex (the\n"
     "first 4096 bytes), line (baud, data_bits, parity, stop_bits, flow, as the host had set\n"
@@ -32,16 +34,22 @@ constexpr const char* kDescription =
     "\"discovery request\": every datagram a responder heard: printer, via (where it arrived),\n"
     "from, bytes, start_hex (the first 64 bytes), answered, epoch_ms, monotonic_ms.\n"
     "\"discovery answer\": every answer sent: printer, from, to, bytes, sha256, result (\"sent\"\n"
-    "or \"error: ...\"), epoch_ms, monotonic_ms.";
+    "or \"error: ...\"), epoch_ms, monotonic_ms.\n"
+    "\"discovery fleet\": a request a fleet answered, once all its answers are out: to,\n"
+    "printers, sent, first_error, epoch_ms, monotonic_ms.";
 
 constexpr const char* kNetworkHelp =
-    "A TCP printer, NAME@ADDRESS:PORT[,rate=BPS][,stall=N][,reset=N][,short=K][,rcvbuf=B]\n"
-    "[,discovery...]. ADDRESS is a dotted IPv4 address (127.0.0.2 to 127.0.0.254 need no set-up\n"
-    "on the loopback); PORT 0 lets the system choose. Each connection is taken on its own:\n"
+    "A TCP printer, NAME@ADDRESS:PORT[,rate=BPS][,stall=N][,reset=N][,close=N]\n"
+    "[,atend=close|reset|open][,short=K][,rcvbuf=B][,discovery...]. ADDRESS is a dotted IPv4\n"
+    "address (127.0.0.2 to 127.0.0.254 need no set-up on the loopback); PORT 0 lets the\n"
+    "system choose. Each connection is taken on its own:\n"
     "rate=BPS takes at most BPS bytes per second; stall=N stops reading after N bytes and\n"
     "keeps the connection open until the client closes it or the simulator ends; reset=N\n"
-    "resets the connection (RST) once N bytes have arrived; short=K takes the bytes in\n"
-    "random pieces of 1 to K bytes; rcvbuf=B fixes the system's receive buffer (which it\n"
+    "resets the connection (RST) once N bytes have arrived; close=N closes the printer's side\n"
+    "once N bytes have arrived (close=0: accepts and closes at once); atend= says what the\n"
+    "printer does when the client has sent everything and closed its side: close (the\n"
+    "default) closes too, reset resets the connection, open keeps it open until the\n"
+    "simulator ends; short=K takes the bytes in random pieces of 1 to K bytes; rcvbuf=B fixes the system's receive buffer (which it\n"
     "doubles) instead of letting it grow, so that a slow or stalled printer holds back its\n"
     "sender soon, as a real one does.\n"
     "Discovery: the flag discovery, or any discovery-... option, makes the printer answer the\n"
@@ -107,6 +115,15 @@ std::optional<SimOptions> SimOptions::Parse(int argc, char** argv, int& exitCode
         ->type_name("ADDRESS")
         ->check(CLI::ValidIPV4)
         ->take_all();
+    std::vector<std::string> fleets;
+    app.add_option("--discovery-fleet", fleets,
+                   "FIRST,COUNT[,jitter-ms=MS]: COUNT printers on the addresses from FIRST on, named Fleet#1,\n"
+                   "Fleet#2, ..., that answer every request heard at a --discovery-broadcast address, each\n"
+                   "from its own address (which must be this host's: a local route can take a whole range),\n"
+                   "back to back or each after a random 0 to MS ms. They answer discovery only; a --network\n"
+                   "printer on 0.0.0.0 takes connections to all of them. One record line per request.")
+        ->type_name("SPEC")
+        ->take_all();
     app.add_option("--seed", options.seed, "Seed of the random piece sizes of short reads")->capture_default_str();
     try {
         app.parse(argc, argv);
@@ -120,7 +137,8 @@ std::optional<SimOptions> SimOptions::Parse(int argc, char** argv, int& exitCode
             if (printer.discovery.enabled && !answering.insert(printer.address).second)
                 throw CLI::ValidationError("two printers answer discovery at " + printer.address);
         for (const std::string& text : serial) options.serialPrinters.push_back(SerialPrinterOptions::Parse(text));
-        if (options.networkPrinters.empty() && options.serialPrinters.empty())
+        for (const std::string& text : fleets) options.fleets.push_back(FleetOptions::Parse(text));
+        if (options.networkPrinters.empty() && options.serialPrinters.empty() && options.fleets.empty())
             throw CLI::ValidationError("no printer to simulate: give --network or --serial at least once");
     } catch (const CLI::ParseError& error) {
         exitCode = app.exit(error) == 0 ? 0 : kExitUsage;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "FleetResponder.h"
 #include "NetworkPrinterOptions.h"
 #include "SerialPrinterOptions.h"
 
@@ -14,6 +15,7 @@ struct SimOptions {
     std::vector<NetworkPrinterOptions> networkPrinters;
     std::vector<SerialPrinterOptions> serialPrinters;
     std::vector<std::string> discoveryBroadcasts;  // addresses where broadcast requests are heard
+    std::vector<FleetOptions> fleets;              // ranges of addresses that answer discovery
     int discoveryPort = 4201;
     std::uint32_t seed = 1;
 

@@ -8,6 +8,7 @@
 #include "CPrinterConfigureDlg.h"
 #include "CSearchWaitDialog.h"
 #include "QtText.h"
+#include "VisibleText.h"
 
 namespace {
 
@@ -78,7 +79,10 @@ int AnswerOf(int button, unsigned style)
 int CQtUserInterface::MessageBox(const CString& text, unsigned style)
 {
     return OnGuiThread([&] {
-        QMessageBox box(IconOf(style), QGuiApplication::applicationDisplayName(), ToQString(text), ButtonsOf(style));
+        QMessageBox box(IconOf(style), QGuiApplication::applicationDisplayName(), ToQString(VisibleLines(text)),
+                        ButtonsOf(style));
+        // A name that looks like markup would otherwise be drawn as markup.
+        box.setTextFormat(Qt::PlainText);
         return AnswerOf(box.exec(), style);
     });
 }

@@ -43,6 +43,40 @@ void SendFromLoopback(int port, const std::vector<std::uint8_t>& datagram)
     close(fd);
 }
 
+// A printer's answer carrying number in its address field, so that records can be told apart.
+std::vector<std::uint8_t> NumberedAnswer(unsigned number)
+{
+    std::vector<std::uint8_t> answer(DiscoveryResponsePacketF3::kSize, 0);
+    answer[0] = 0x3A;
+    answer[1] = 0x2C;
+    answer[2] = 0x2E;
+    answer[DiscoveryResponsePacketF3::kAddressOffset] = 10;
+    answer[DiscoveryResponsePacketF3::kAddressOffset + 2] = static_cast<std::uint8_t>(number >> 8);
+    answer[DiscoveryResponsePacketF3::kAddressOffset + 3] = static_cast<std::uint8_t>(number);
+    return answer;
+}
+
+// Sends count numbered answers back to back from 127.0.0.2, a loopback address that is not
+// among the socket's own, as a crowd of printers would answer one broadcast.
+void SendAnswerBurst(int port, unsigned count)
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    source.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source), 0);
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    target.sin_port = htons(static_cast<std::uint16_t>(port));
+    for (unsigned i = 0; i < count; ++i) {
+        const std::vector<std::uint8_t> answer = NumberedAnswer(i);
+        ASSERT_EQ(sendto(fd, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&target), sizeof target),
+                  static_cast<ssize_t>(answer.size()));
+    }
+    close(fd);
+}
+
 bool WaitReadable(int fd)
 {
     pollfd p{fd, POLLIN, 0};
@@ -84,4 +118,40 @@ TEST(UDPSocket, APortHeldByAnotherSocketLeavesItUnusable)
     EXPECT_TRUE(first.IsUsable());
     EXPECT_FALSE(second.IsUsable());
     EXPECT_FALSE(second.SendDiscoveryRequest());
+}
+
+// Thousands of printers answer one broadcast within milliseconds, long before the detection
+// thread is scheduled again: the buffer must hold them all and one wake-up must take them all.
+TEST(UDPSocket, AWholeSiteAnsweringAtOnceIsKeptAndTakenInOneWakeUp)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "only root may exceed net.core.rmem_max";
+    constexpr unsigned kAnswers = 2000;
+    CollectedResults results;
+    const int port = FreeUdpPort();
+    CUDPSocket socket(&results, port);
+    ASSERT_TRUE(socket.IsUsable());
+    EXPECT_GE(socket.ReceiveBufferSize(), CUDPSocket::kWantedReceiveBuffer);
+    SendAnswerBurst(port, kAnswers);
+    ASSERT_TRUE(WaitReadable(socket.Handle()));
+    socket.OnReceive(0);
+    ASSERT_EQ(results.records.size(), kAnswers);
+    for (unsigned i = 0; i < kAnswers; ++i)
+        ASSERT_EQ(results.records[i]->Address(), "10.0." + std::to_string(i >> 8) + "." + std::to_string(i & 0xFF))
+            << "answer " << i << " out of arrival order";
+    EXPECT_EQ(socket.LostDatagrams(), 0u);
+}
+
+TEST(UDPSocket, AnswersLostToAFullBufferAreCounted)
+{
+    constexpr unsigned kAnswers = 300;
+    CollectedResults results;
+    const int port = FreeUdpPort();
+    CUDPSocket socket(&results, port, 4096);
+    ASSERT_TRUE(socket.IsUsable());
+    EXPECT_LT(socket.ReceiveBufferSize(), 64 * 1024);
+    SendAnswerBurst(port, kAnswers);
+    ASSERT_TRUE(WaitReadable(socket.Handle()));
+    socket.OnReceive(0);
+    EXPECT_GT(socket.LostDatagrams(), 0u);
+    EXPECT_EQ(results.records.size() + socket.LostDatagrams(), kAnswers);
 }

@@ -164,6 +164,18 @@ TEST_F(PrinterThreadTest, BytesThatNeverReachThePrinterMakeTheDownloadFail)
     EXPECT_EQ(m_pPort->OpenCount(), 1);  // no calibration after a failed delivery
 }
 
+TEST_F(PrinterThreadTest, DeliveryThePrinterNeverConfirmedEndsApartAndStillCalibrates)
+{
+    m_printer.m_bCalibrate = true;
+    m_pPort->LeaveUnconfirmed();
+    const std::string bytes = ScratchFile::Pattern(3000);
+    Download(bytes);
+
+    EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{kDownloadNotConfirmed});
+    EXPECT_EQ(m_pPort->Received(), bytes + kCalibration);
+    EXPECT_TRUE(m_ui.Messages().empty());
+}
+
 TEST_F(PrinterThreadTest, PortThatCannotOpenIsReportedAfterTheBegin)
 {
     m_pPort->FailOpen(errPortUnavailable);

@@ -496,21 +496,62 @@ TEST_F(NetworkPortConnection, ProbeBidirectionalSaysNoAndSendsNothing)
 
 // ---- Delivery ---------------------------------------------------------------------------------
 
-TEST_F(NetworkPortConnection, FlushReturnsOnceThePrinterHasTakenEveryByte)
-{
-    Descriptor peer = Connect();
-    const std::string data(512 * 1024, 'd');
-    std::size_t sent = 0;
-    std::thread reader([&] { ReceiveUntilEnd(peer.get()); });
-    while (sent < data.size()) {
-        std::uint32_t written = 0;
-        port.Write(data.data() + sent, static_cast<std::uint32_t>(data.size() - sent), &written);
-        sent += written;
-        if (written == 0) std::this_thread::sleep_for(1ms);
+// The printer reads to the end of what was sent, then answers the half-close the way hangUp says.
+class NetworkPortDelivery : public NetworkPortConnection {
+protected:
+    enum class HangUp { Close, Reset, KeepOpen };
+
+    CPortBase::Delivery Deliver(std::size_t size, HangUp hangUp, unsigned long* error)
+    {
+        Descriptor peer = Connect();
+        std::string received;
+        std::thread printerSide([&] {
+            received = ReceiveUntilEnd(peer.get()).bytes;
+            if (hangUp == HangUp::Reset) {
+                const linger abort{1, 0};
+                setsockopt(peer.get(), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+            }
+            if (hangUp != HangUp::KeepOpen) peer = Descriptor();
+        });
+        const std::string data(size, 'd');
+        std::size_t sent = 0;
+        while (sent < data.size()) {
+            std::uint32_t written = 0;
+            port.Write(data.data() + sent, static_cast<std::uint32_t>(data.size() - sent), &written);
+            sent += written;
+            if (written == 0) std::this_thread::sleep_for(1ms);
+        }
+        CPortBase::Delivery delivery = CPortBase::Delivery::Confirmed;
+        *error = PrinterErrorOf([&] { delivery = port.Flush(); });
+        printerSide.join();
+        EXPECT_EQ(received.size(), size);
+        return delivery;
     }
-    EXPECT_EQ(PrinterErrorOf([&] { port.Flush(); }), 0u);
-    port.Close();
-    reader.join();
+};
+
+TEST_F(NetworkPortDelivery, IsConfirmedByThePrinterClosingAfterEveryByte)
+{
+    unsigned long error = 0;
+    EXPECT_EQ(Deliver(512 * 1024, HangUp::Close, &error), CPortBase::Delivery::Confirmed);
+    EXPECT_EQ(error, 0u);
+}
+
+// Every byte was acknowledged by the printer's system; only the reset says it refused them.
+TEST_F(NetworkPortDelivery, FailsWhenThePrinterResetsAfterTakingEveryByte)
+{
+    unsigned long error = 0;
+    Deliver(1000, HangUp::Reset, &error);
+    EXPECT_EQ(error, kPlatformErrorBase + ECONNRESET);
+}
+
+TEST_F(NetworkPortDelivery, CountsAsUnconfirmedWhenThePrinterKeepsItsSideOpen)
+{
+    port.m_nUnconfirmedCloseMs = 300;
+    unsigned long error = 0;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(Deliver(1000, HangUp::KeepOpen, &error), CPortBase::Delivery::Unconfirmed);
+    EXPECT_EQ(error, 0u);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 300ms);
 }
 
 TEST_F(NetworkPortConnection, FlushRaisesTimeoutWhenThePrinterTakesNothingMore)

@@ -3,6 +3,7 @@
 
 #include "CArchive.h"
 #include "CNetworkPort.h"
+#include "CPrinterDocument.h"
 #include "CQuarnPrinterException.h"
 #include "RecordingWnd.h"
 #include "collection_test_access.h"
@@ -131,6 +132,11 @@ TEST_F(CollectionDocument, UnknownPortClassStopsWithCode7AndKeepsEarlierPrinters
     } catch (CQuarnPrinterException* e) {
         CExceptionHolder<> holder(e);
         EXPECT_EQ(e->m_dwCode, errPortUnavailable);
+        // Said as a fault of the document, naming the record, not as a port to go and check.
+        EXPECT_EQ(e->Message().find(CQuarnPrinterException(errPortUnavailable).Message()), CString::npos)
+            << e->Message();
+        EXPECT_NE(e->Message().find("Record 2"), CString::npos) << e->Message();
+        EXPECT_NE(e->Message().find("\"Second\""), CString::npos) << e->Message();
     }
     EXPECT_EQ(Names(printers), std::vector<CString>{"First"});
     // The rejected record was freed, not left behind.
@@ -152,16 +158,39 @@ TEST_F(CollectionDocument, TruncatedDocumentRaisesArchiveErrorAndKeepsEarlierPri
     EXPECT_EQ(CQuarnPrinterData::m_nRefCount, m_refCountBefore + 1);
 }
 
-TEST_F(CollectionDocument, LaterRecordOfTheSameNameTakesThePlaceAndTheEarlierIsFreed)
+TEST_F(CollectionDocument, LaterRecordOfTheSameNameTakesThePlaceAndTheEarlierIsFreedAndReported)
 {
-    const CString document = Int(2) + NetworkRecord("Twin", "10.0.0.1") + NetworkRecord("Twin", "10.0.0.2");
+    const CString document = Int(4) + NetworkRecord("Twin", "10.0.0.1") + NetworkRecord("Other", "10.0.0.9") +
+                             NetworkRecord("Twin", "10.0.0.2") + NetworkRecord("Twin", "10.0.0.3");
     CQuarnPrinters printers;
     Load(printers, document);
 
-    ASSERT_EQ(printers.GetPrinterCount(), 1);
+    ASSERT_EQ(printers.GetPrinterCount(), 2);
     POSITION pos = printers.GetFirstPrinter();
-    EXPECT_EQ(printers.GetNextPrinter(pos)->Port(), "10.0.0.2");
-    EXPECT_EQ(CQuarnPrinterData::m_nRefCount, m_refCountBefore + 1);
+    printers.GetNextPrinter(pos);
+    EXPECT_EQ(printers.GetNextPrinter(pos)->Port(), "10.0.0.3");
+    EXPECT_EQ(CQuarnPrinterData::m_nRefCount, m_refCountBefore + 2);
+
+    // Each dropped record is told with the one that took its name at that point.
+    const auto& dropped = printers.DroppedDuplicates();
+    ASSERT_EQ(dropped.size(), 2u);
+    EXPECT_EQ(dropped[0].m_strName, "Twin");
+    EXPECT_EQ(dropped[0].m_nDropped, 1);
+    EXPECT_EQ(dropped[0].m_strDroppedPort, "10.0.0.1");
+    EXPECT_EQ(dropped[0].m_nKept, 3);
+    EXPECT_EQ(dropped[1].m_nDropped, 3);
+    EXPECT_EQ(dropped[1].m_strDroppedPort, "10.0.0.2");
+    EXPECT_EQ(dropped[1].m_nKept, 4);
+    EXPECT_EQ(DescribeDroppedDuplicates(printers),
+              "The document repeats the printer name \"Twin\": record 1 (port 10.0.0.1) is dropped; record 3 (port "
+              "10.0.0.2) keeps the name.\n"
+              "The document repeats the printer name \"Twin\": record 3 (port 10.0.0.2) is dropped; record 4 (port "
+              "10.0.0.3) keeps the name.\n");
+
+    // A printer entered later through a one-record load (as quarnctl add does) leaves what
+    // the document dropped on record, so the save that follows can still refuse.
+    Load(printers, Int(1) + NetworkRecord("New", "10.0.0.7"));
+    EXPECT_EQ(printers.DroppedDuplicates().size(), 2u);
 }
 
 TEST_F(CollectionDocument, NaturalOrderKeepsDistinctNamesApart)

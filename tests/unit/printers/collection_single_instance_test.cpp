@@ -1,13 +1,18 @@
 // The single-instance guard: TRUE exactly while another holder lives, in this process or another.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <functional>
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <cstdlib>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "CInstanceLock.h"
+#include "ScopedEnvironment.h"
 #include "collection_test_access.h"
 
 extern char** environ;
@@ -106,7 +111,7 @@ TEST_F(SingleInstance, EveryListThatAskedIsAHolder)
     EXPECT_EQ(ProbeFromAnotherProcess(), kAnsweredTrue);
 }
 
-TEST_F(SingleInstance, AHolderThatIsKilledLeavesNothingBehind)
+TEST_F(SingleInstance, AHolderInAnotherProcessIsNamedAndLeavesNothingBehindWhenKilled)
 {
     int output = -1;
     const pid_t holder = StartHelper("hold", &output);
@@ -115,8 +120,81 @@ TEST_F(SingleInstance, AHolderThatIsKilledLeavesNothingBehind)
     ASSERT_EQ(read(output, said, sizeof said), 4);
     close(output);
 
-    EXPECT_TRUE(CQuarnPrinters().IsAlreadyRunning());
+    {
+        CQuarnPrinters printers;
+        EXPECT_TRUE(printers.IsAlreadyRunning());
+        // Named after the refusal, so that the operator knows what to end.
+        EXPECT_NE(printers.InstanceLockHolder().find("(process " + std::to_string(holder) + ")"), CString::npos)
+            << printers.InstanceLockHolder();
+    }
     kill(holder, SIGKILL);
     ExitStatusOf(holder);
     EXPECT_FALSE(CQuarnPrinters().IsAlreadyRunning());
+}
+
+TEST_F(SingleInstance, TheLockFileLivesOnlyWhereNoOtherUserCanPlantOrReplaceIt)
+{
+    const std::filesystem::path runtime = m_settings.folder.Path() / "run";
+    CString problem;
+    EXPECT_EQ(CInstanceLock::PathFor("QuarnPrinters", problem), (runtime / "QuarnPrinters.lock").string());
+    EXPECT_EQ(problem, "");
+    {
+        CQuarnPrinters printers;
+        EXPECT_FALSE(printers.IsAlreadyRunning());
+        EXPECT_EQ(printers.InstanceLockProblem(), "");
+        struct stat info = {};
+        ASSERT_EQ(::stat((runtime / "QuarnPrinters.lock").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+    }
+
+    // Without a runtime folder: a folder of the user's own under the temporary folder.
+    ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", "");
+    const std::filesystem::path own = m_settings.folder.Path() / "tmp" / ("quarn-" + std::to_string(::geteuid()));
+    EXPECT_EQ(CInstanceLock::PathFor("QuarnPrinters", problem), (own / "QuarnPrinters.lock").string());
+    EXPECT_EQ(problem, "");
+    struct stat folderInfo = {};
+    ASSERT_EQ(::stat(own.c_str(), &folderInfo), 0);
+    EXPECT_EQ(folderInfo.st_mode & 0777, 0700u);
+    {
+        // A missing temporary folder must not put the lock at the root of the file system.
+        ScopedEnvironment missing("TMPDIR", (m_settings.folder.Path() / "missing").string());
+        EXPECT_EQ(CInstanceLock::PathFor("QuarnPrinters", problem).rfind("/tmp/quarn-", 0), 0u);
+    }
+
+    // Each of these let another user choose the file a root run creates, or let a second
+    // program run unseen; the lock is then not taken, and the reason is told.
+    const std::filesystem::path lock = own / "QuarnPrinters.lock";
+    const std::filesystem::path victim = m_settings.folder.Path() / "victim";
+    const std::vector<std::pair<std::string, std::function<void()>>> faults = {
+        {"link", [&] { std::filesystem::create_symlink(victim, lock); }},
+        {"folder", [&] { std::filesystem::create_directory(lock); }},
+        {"open folder", [&] { std::filesystem::permissions(own, std::filesystem::perms::all); }},
+    };
+    for (const auto& [fault, make] : faults) {
+        std::filesystem::remove(lock);
+        make();
+        CQuarnPrinters printers;
+        EXPECT_FALSE(printers.IsAlreadyRunning()) << fault;
+        EXPECT_NE(printers.InstanceLockProblem(), "") << fault;
+        EXPECT_FALSE(std::filesystem::exists(victim)) << fault;
+    }
+}
+
+TEST_F(SingleInstance, AHolderStuckInItsTestIsNotWaitedForWithoutBound)
+{
+    CString problem;
+    const int fd = ::open(CInstanceLock::PathFor("QuarnPrinters", problem).c_str(),
+                          O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_NE(fd, -1);
+    // As a newcomer that took the exclusive lock for its test and then stopped (or another
+    // program that keeps it for good).
+    struct flock exclusive = {};
+    exclusive.l_type = F_WRLCK;
+    exclusive.l_whence = SEEK_SET;
+    ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &exclusive), 0);
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(CQuarnPrinters().IsAlreadyRunning());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    ::close(fd);
 }

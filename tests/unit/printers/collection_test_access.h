@@ -42,4 +42,5 @@ struct IsolatedSettings {
     ScopedEnvironment home{"XDG_CONFIG_HOME", (folder.Path() / "user").string()};
     ScopedEnvironment dirs{"XDG_CONFIG_DIRS", (folder.Path() / "machine").string()};
     ScopedEnvironment temp{"TMPDIR", folder.MakeFolder("tmp").string()};
+    ScopedEnvironment runtime{"XDG_RUNTIME_DIR", folder.MakePrivateFolder("run").string()};
 };

@@ -1,0 +1,78 @@
+// The test-opens of many detected printers at once: bounded, complete, and with every error
+// handed to the caller's thread as the printer error it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "CParallelTestOpen.h"
+#include "CQuarnPrinterException.h"
+#include "PrinterErrors.h"
+
+namespace {
+
+// A port whose open takes a moment, counts how many opens overlap, and refuses names
+// that begin with "bad".
+class OverlapPort : public CPortBase {
+    DECLARE_DYNCREATE(OverlapPort)
+public:
+    void Open() override
+    {
+        const int now = ++s_nOpening;
+        int most = s_nMost.load();
+        while (now > most && !s_nMost.compare_exchange_weak(most, now)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        --s_nOpening;
+        if (PortName().rfind("bad", 0) == 0) throw new CQuarnPrinterException(errPortUnavailable);
+    }
+
+    static inline std::atomic<int> s_nOpening{0};
+    static inline std::atomic<int> s_nMost{0};
+};
+IMPLEMENT_DYNCREATE(OverlapPort, CPortBase)
+
+std::vector<CString> Names(int count)
+{
+    std::vector<CString> names;
+    for (int i = 0; i < count; ++i) names.push_back("port" + std::to_string(i));
+    return names;
+}
+
+}  // namespace
+
+TEST(ParallelTestOpen, OpensManyAtOnceNeverMoreThanTheBoundAndHandsEachPortOverOnce)
+{
+    OverlapPort::s_nMost = 0;
+    const std::vector<CString> names = Names(48);
+    CParallelTestOpen tested(RUNTIME_CLASS(OverlapPort), names, 6);
+    EXPECT_GT(OverlapPort::s_nMost, 1);
+    EXPECT_LE(OverlapPort::s_nMost, 6);
+    for (const CString& name : names) {
+        std::unique_ptr<CPortBase> port;
+        ASSERT_TRUE(tested.Take(name, port)) << name;
+        ASSERT_NE(port, nullptr);
+        EXPECT_EQ(port->PortName(), name);
+        EXPECT_FALSE(tested.Take(name, port)) << name << " handed over twice";
+    }
+}
+
+TEST(ParallelTestOpen, AFailedOpenIsThrownOnTheCallersThreadAsThePrinterErrorItWas)
+{
+    CParallelTestOpen tested(RUNTIME_CLASS(OverlapPort), {"good", "bad-printer"});
+    std::unique_ptr<CPortBase> port;
+    unsigned long code = 0;
+    try {
+        // Port names are told apart without regard to case.
+        tested.Take("BAD-printer", port);
+    } catch (CQuarnPrinterException* e) {
+        code = e->m_dwCode;
+        e->Delete();
+    }
+    EXPECT_EQ(code, static_cast<unsigned long>(errPortUnavailable));
+    EXPECT_EQ(port, nullptr);
+    EXPECT_FALSE(tested.Take("never-found", port));
+    EXPECT_TRUE(tested.Take("GOOD", port));
+}
