@@ -13,6 +13,7 @@
 #include "EditCommands.h"
 #include "FleetListCommands.h"
 #include "ListCommand.h"
+#include "NetworkAddress.h"
 #include "PortFactory.h"
 #include "PortsCommand.h"
 
@@ -56,14 +57,17 @@ void AddAddCommand(CLI::App& app, CommandAction& chosen)
     add->add_option("FILE", o->file, "Printer-settings document")->required();
 
     CLI::Option_group* kinds = add->add_option_group("port", "Where the printer is attached: exactly one of");
-    CLI::Option* network = kinds->add_option("--network", o->network, "IPv4 address of a network printer");
+    CLI::Option* network = kinds->add_option(
+        "--network", o->network,
+        "Network printer: its IPv4 address or a host name (stored as the address it resolves to), optionally "
+        "followed by :PORT");
     CLI::Option* serial =
         kinds->add_option("--serial", o->serial, "Serial port: its name (ttyS0, ttyUSB0) or device path (/dev/pts/5)");
     CLI::Option* parallel = kinds->add_option("--parallel", o->parallel, "Parallel port: its name (lp0)");
     kinds->add_option("--usb", o->usb, "USB printer: its device path (/dev/usb/lp0)");
     kinds->require_option(1);
 
-    add->add_option("--tcp-port", o->tcpPort, "TCP port of a network printer")
+    CLI::Option* tcpPort = add->add_option("--tcp-port", o->tcpPort, "TCP port of a network printer")
         ->check(CLI::Range(1, 65535))
         ->capture_default_str()
         ->needs(network);
@@ -79,7 +83,18 @@ void AddAddCommand(CLI::App& app, CommandAction& chosen)
     add->add_flag("--no-calibrate", o->noCalibrate, "Do not calibrate the printer after a download");
     AddDropDuplicatesFlag(add, o->dropDuplicates);
 
-    OnParsed(add, chosen, [o, network, serial, parallel, nameOption] {
+    OnParsed(add, chosen, [o, network, tcpPort, serial, parallel, nameOption] {
+        if (*network) {
+            const NetworkAddress target = ParseNetworkAddress(o->network);
+            if (target.tcpPort && *tcpPort && *target.tcpPort != o->tcpPort)
+                throw CommandError("--network " + o->network + " and --tcp-port " + std::to_string(o->tcpPort) +
+                                   " name two TCP ports; give one.");
+            if (target.resolved)
+                std::cerr << "quarnctl: " << o->network << " resolves to " << target.address
+                          << "; the document keeps that address.\n";
+            o->network = target.address;
+            if (target.tcpPort) o->tcpPort = *target.tcpPort;
+        }
         std::unique_ptr<CPortBase> port = *network  ? MakeNetworkPort(o->network, o->tcpPort)
                                            : *serial   ? MakeSerialPort(o->serial, o->line, std::cerr)
                                            : *parallel ? MakeParallelPort(o->parallel, std::cerr)

@@ -1,5 +1,6 @@
 #include "PrinterDocument.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "CQuarnPrinterException.h"
@@ -33,6 +34,11 @@ void PrinterDocument::HoldForChange(bool dropDuplicates)
 void PrinterDocument::Load(CQuarnPrinters& printers, CWnd* pNotifyWnd)
 {
     if (!m_document.Exists()) {
+        const std::filesystem::path folder = std::filesystem::absolute(m_path).parent_path();
+        std::error_code error;
+        if (!std::filesystem::is_directory(folder, error))
+            throw CommandError("The folder " + folder.string() + " of the printer settings document " + m_path +
+                               " does not exist.");
         throw CommandError("The printer settings document " + m_path +
                            " does not exist. Check the name, or create it with 'quarnctl add " + m_path +
                            " --network ADDRESS'.");

@@ -54,6 +54,16 @@ std::filesystem::path FolderOf(const std::filesystem::path& file)
     return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
 }
 
+// Said instead of the system's "No such file or directory" when the document's folder is
+// missing: the operator should look at the folder, not at the file name.
+CString MissingFolderText(const CString& path)
+{
+    const std::filesystem::path folder = std::filesystem::absolute(path.c_str()).parent_path();
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error)) return {};
+    return "its folder " + folder.string() + " does not exist";
+}
+
 // Unlinks what an interrupted save of the document left beside it. Only a lock holder calls
 // this, and every saver holds the lock, so no other save can be writing one of them now.
 void RemoveLeftTemporaries(const std::filesystem::path& target)
@@ -114,6 +124,8 @@ void CPrinterDocument::Lock(std::chrono::milliseconds wait)
     // Read-only is enough for flock, and lets users who share the folder share one lock file.
     const int fd = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd == -1) {
+        if (const CString missing = MissingFolderText(m_strPath); errno == ENOENT && !missing.empty())
+            Fail("The printer settings document " + m_strPath + " cannot be changed: " + missing + ".");
         Fail("The printer settings document " + m_strPath + " cannot be changed: its lock file " +
              lockPath.string() + " cannot be opened: " + SystemText(errno) + ".");
     }
@@ -153,7 +165,11 @@ CString CPrinterDocument::Read()
     const int fd = ::open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd == -1) {
         const int error = errno;
-        if (error == ENOENT) Fail("The printer settings document " + m_strPath + " does not exist.");
+        if (error == ENOENT) {
+            const CString missing = MissingFolderText(m_strPath);
+            Fail("The printer settings document " + m_strPath + " does not exist" +
+                 (missing.empty() ? CString(".") : ": " + missing + "."));
+        }
         Fail("The printer settings document " + m_strPath + " cannot be opened: " + SystemText(error) + ".");
     }
     struct stat info = {};
@@ -208,8 +224,9 @@ void CPrinterDocument::Write(const CString& bytes)
     const std::filesystem::path target = Target();
     const std::filesystem::path folder = FolderOf(target);
     const auto fail = [this](int error) {
-        Fail("The printer settings document " + m_strPath + " could not be saved: " + SystemText(error) +
-             ". It has been left as it was.");
+        const CString missing = error == ENOENT ? MissingFolderText(m_strPath) : CString();
+        Fail("The printer settings document " + m_strPath + " could not be saved: " +
+             (missing.empty() ? SystemText(error) : missing) + ". It has been left as it was.");
     };
 
     if (IsLocked()) RemoveLeftTemporaries(target);

@@ -3,6 +3,8 @@
 // downloads to simulated printers with their bars.
 #include <QAction>
 #include <QDir>
+#include <QFile>
+#include <QTextDocument>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,6 +25,7 @@
 #include "FleetList.h"
 #include "ModalScript.h"
 #include "SimProcess.h"
+#include "StringTable.h"
 #include "downloader_fixture.h"
 #include "messages.h"
 
@@ -74,6 +77,34 @@ private slots:
         QCOMPARE(help->source().toLocalFile(),
                  QCoreApplication::applicationDirPath() + QStringLiteral("/Firmware Downloader.html"));
         QVERIFY(help->toPlainText().contains(QStringLiteral("How many downloads run at once")));
+    }
+
+    void theHelpListsTheMessagesAsTheProgramsShowThem()
+    {
+        QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/Firmware Downloader.html"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QTextDocument help;
+        help.setHtml(QString::fromUtf8(file.readAll()));
+        const QString shown = help.toPlainText().simplified();
+        // The library's own texts, as its string table holds them (the time-out one up to its list).
+        QStringList messages;
+        for (unsigned id : {IDS_ERR_BAUD_RATE, IDS_ERR_DATA_BITS, IDS_ERR_PARITY, IDS_ERR_STOP_BITS,
+                            IDS_ERR_FLOW_CONTROL, IDS_ERR_CONFIGURATION, IDS_ERR_PORT_UNAVAILABLE,
+                            IDS_ERR_THREAD_CREATE, IDS_ERR_CANCELLED, IDS_ERR_INVALID_PARAMETER,
+                            IDS_ERR_NOT_BIDIRECTIONAL, IDS_NAME_IN_USE, IDS_PORT_IN_USE, IDS_SELECT_PORT,
+                            IDS_RESET_HEAD_ODOMETER})
+            messages << QString::fromStdString(LoadStringResource(id)).simplified();
+        messages << QString::fromStdString(LoadStringResource(IDS_ERR_TIMEOUT)).section(':', 0, 0).simplified();
+        messages << QString::fromLatin1(DownloaderStrings::kAlreadyRunning).section(" as ", 0, 0)
+                 << QStringLiteral("Please enter an integer between 1 and 99.")
+                 << QStringLiteral("Please enter an integer between 0 and 65535.")
+                 << QStringLiteral("each part of an address is 0 to 255.")
+                 << QStringLiteral("Correct these lines and import it again:")
+                 << QStringLiteral("Cannot open the fleet list") << QStringLiteral("Cannot write the fleet list")
+                 << QStringLiteral("Save changes to") << QStringLiteral("repeats printer names; saving keeps only the last")
+                 << QStringLiteral("has been changed by another program since it was opened")
+                 << QStringLiteral("does not exist: its folder");
+        for (const QString& message : messages) QVERIFY2(shown.contains(message), qPrintable(message));
     }
 
     void escapeClosesTheHelp()
@@ -427,6 +458,11 @@ private slots:
         QVERIFY(!fixture.Start(damaged));
         QCOMPARE(fixture.Ui().Texts().size(), std::size_t{1});
         QVERIFY(!fixture.Start(fixture.Folder().Path() / "missing.qps"));
+        const auto folder = fixture.Folder().Path() / "no-such-folder";
+        QVERIFY(!fixture.Start(folder / "printers.qps"));
+        QVERIFY2(ShownTexts(fixture.Ui()).constLast().endsWith(
+                     QStringLiteral(": its folder %1 does not exist.").arg(QString::fromStdString(folder.string()))),
+                 qPrintable(ShownTexts(fixture.Ui()).constLast()));
     }
 
     void anotherHolderOfTheLockStopsStartUp()

@@ -2,6 +2,7 @@
 // keyboard and pressing buttons, with the machine's ports given by the test.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -264,6 +265,32 @@ private slots:
         QTest::mouseClick(o.ok, Qt::LeftButton);
         QCOMPARE(o.dialog->result(), int(QDialog::Accepted));
         QCOMPARE(copy.Port(), CString("10.0.2.0"));
+    }
+
+    void anAddressPartAbove255IsRefusedWhereItIsTypedAndTheNameHasTheFocus()
+    {
+        CQuarnPrinter copy;
+        auto* port = new CNetworkPort;
+        port->SetIPAddress(10, 1, 2, 3);
+        copy.m_pPort = port;
+        auto o = Open(copy, {{}, {}});
+        QCOMPARE(QApplication::focusWidget(), o.name);
+        QVERIFY(o.name->hasSelectedText());
+
+        const QLabel* refusal = o.address->RefusalLine();
+        QVERIFY(!refusal->isVisibleTo(o.dialog.get()));
+        Retype(o.address->Field(2), "999");
+        QCOMPARE(o.address->Field(2)->text(), QStringLiteral("99"));
+        QVERIFY(refusal->isVisibleTo(o.dialog.get()));
+        QVERIFY2(refusal->text().contains("999") && refusal->text().contains("0 to 255"), qPrintable(refusal->text()));
+        Retype(o.address->Field(3), "300");
+        QCOMPARE(o.address->Field(3)->text(), QStringLiteral("30"));
+        Retype(o.address->Field(3), "255");
+        QVERIFY(!refusal->isVisibleTo(o.dialog.get()));
+
+        QTest::mouseClick(o.ok, Qt::LeftButton);
+        QCOMPARE(o.dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(copy.Port(), CString("10.1.99.255"));
     }
 
     void theFlagHidesCalibrationAndTheCheckBoxIsStored()

@@ -56,3 +56,36 @@ TEST_F(QuarnctlTest, ListHasAHeaderOnATerminalNoEmptyFieldsAndTheTcpPortWhenNotT
     const std::string shown = console.Received(200, std::chrono::seconds(10));
     EXPECT_TRUE(shown.starts_with("NAME\tMODEL\tPORT\tDOWNLOAD FILE\n" + rows.substr(0, rows.find('\n')))) << shown;
 }
+
+TEST_F(QuarnctlTest, NetworkTakesAHostNameAsItsAddressAndAPortAfterAColon)
+{
+    // Names from /etc/hosts only: nothing leaves this machine.
+    const auto added = Run({"add", Doc(), "--network", "localhost:9101", "--name", "Local"});
+    ASSERT_EQ(added.exitStatus, 0) << added.err;
+    EXPECT_EQ(added.out, "Local\n");
+    EXPECT_TRUE(Contains(added.err, "localhost:9101 resolves to 127.0.0.1; the document keeps that address."))
+        << added.err;
+    const std::string before = Bytes();
+    EXPECT_TRUE(Contains(Run({"list", Doc(), "--json"}).out, "\"port\": \"127.0.0.1\",\n    \"tcpPort\": 9101"))
+        << Run({"list", Doc(), "--json"}).out;
+
+    const auto outOfRange = Run({"add", Doc(), "--network", "10.0.0.5:70000"});
+    EXPECT_EQ(outOfRange.exitStatus, 2);
+    EXPECT_TRUE(Contains(outOfRange.err, "ends in a TCP port that is not 1 to 65535")) << outOfRange.err;
+    const auto twoPorts = Run({"add", Doc(), "--network", "10.0.0.6:9101", "--tcp-port", "9102"});
+    EXPECT_EQ(twoPorts.exitStatus, 2);
+    EXPECT_TRUE(Contains(twoPorts.err, "name two TCP ports")) << twoPorts.err;
+    EXPECT_EQ(Bytes(), before);
+}
+
+TEST_F(QuarnctlTest, ADocumentInAFolderThatDoesNotExistIsSaidToBeThere)
+{
+    const std::string folder = (m_folder.Path() / "no-such-folder").string();
+    const std::string document = folder + "/printers.qps";
+    const auto listed = Run({"list", document});
+    EXPECT_EQ(listed.exitStatus, 2);
+    EXPECT_TRUE(Contains(listed.err, "The folder " + folder + " of the printer settings document")) << listed.err;
+    const auto added = Run({"add", document, "--network", "10.0.0.5"});
+    EXPECT_EQ(added.exitStatus, 2);
+    EXPECT_TRUE(Contains(added.err, "its folder " + folder + " does not exist")) << added.err;
+}

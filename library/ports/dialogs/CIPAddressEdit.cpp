@@ -6,15 +6,18 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QVBoxLayout>
 
 namespace {
 constexpr int kFieldDigits = 3;
+constexpr int kFieldMax = 255;
 }  // namespace
 
 CIPAddressEdit::CIPAddressEdit(QWidget* parent) : QWidget(parent)
 {
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* layout = new QHBoxLayout;
     layout->setSpacing(2);
     for (int i = 0; i < 4; ++i) {
         auto* field = new QLineEdit;
@@ -24,16 +27,37 @@ CIPAddressEdit::CIPAddressEdit(QWidget* parent) : QWidget(parent)
         field->setAlignment(Qt::AlignCenter);
         field->setFixedWidth(field->fontMetrics().horizontalAdvance("0000") + 8);
         field->installEventFilter(this);
-        // A full field moves on to the next, so an address can be typed in one go.
-        connect(field, &QLineEdit::textEdited, this, [this, i](const QString& text) {
-            if (text.size() == kFieldDigits) MoveToField(i + 1);
+        connect(field, &QLineEdit::textChanged, this, [this, i](const QString& text) {
+            if (text.toInt() <= kFieldMax) m_accepted[static_cast<std::size_t>(i)] = text;
         });
+        connect(field, &QLineEdit::textEdited, this, [this, i](const QString& text) { OnFieldEdited(i, text); });
         if (i > 0) layout->addWidget(new QLabel("."));
         layout->addWidget(field);
         m_fields[static_cast<std::size_t>(i)] = field;
     }
     layout->addStretch();
+    column->addLayout(layout);
+    m_pRefusal = new QLabel;
+    m_pRefusal->setObjectName("addressRefusal");
+    m_pRefusal->setWordWrap(true);
+    m_pRefusal->hide();
+    column->addWidget(m_pRefusal);
     setFocusProxy(m_fields[0]);
+}
+
+void CIPAddressEdit::OnFieldEdited(int index, const QString& text)
+{
+    QLineEdit* field = Field(index);
+    if (text.toInt() > kFieldMax) {
+        // Stored modulo 256, 999 would become 231: another printer's address.
+        field->setText(m_accepted[static_cast<std::size_t>(index)]);
+        m_pRefusal->setText(QString("%1 is not possible here: each part of an address is 0 to 255.").arg(text));
+        m_pRefusal->show();
+        return;
+    }
+    m_pRefusal->hide();
+    // A full field moves on to the next, so an address can be typed in one go.
+    if (text.size() == kFieldDigits) MoveToField(index + 1);
 }
 
 void CIPAddressEdit::SetAddress(int b1, int b2, int b3, int b4)

@@ -75,6 +75,9 @@ CPrinterConfigureDlg::CPrinterConfigureDlg(CQuarnPrinter& workingCopy, unsigned 
     BuildControls(ports);
     LoadFromPrinter();
     ShowControlsForKind();
+    // The name is what a person changes first, whatever the kind put the focus on.
+    m_pName->setFocus();
+    m_pName->selectAll();
     // Connected only now, so that loading the printer does not count as the user's choice.
     connect(m_pType, &QComboBox::currentIndexChanged, this, &CPrinterConfigureDlg::OnTypeChanged);
 }
