@@ -8,8 +8,6 @@
 #include <thread>
 
 #include "CArchive.h"
-#include "CPrinterThread.h"
-#include "CQuarnPrinter.h"
 #include "CQuarnPrinters.h"
 #include "RecordingWnd.h"
 #include "ScopedEnvironment.h"
@@ -315,7 +313,7 @@ TEST_F(CollectionDownload, APrinterThatStopsTakingDataEndsItsDownloadAfterTheSta
     sim.Start();
     const ScratchFile big(ScratchFile::Pattern(8 * 1024 * 1024));
     Load(sim, {{"stalls", &big}});
-    static_cast<CQuarnPrinter*>(Named("stalls"))->m_pThread->SetStallTimeout(1000);
+    m_printers.OverrideStallTimeout(1);
 
     const auto started = std::chrono::steady_clock::now();
     m_printers.DownloadToPrinters(nullptr);

@@ -118,6 +118,23 @@ TEST_F(QuarnctlDownload, AnEmptyFileIsSaidToBeEmptyAndAFifoIsRefusedWithoutWaiti
     EXPECT_EQ(Of(records, "fifo").size(), 0u);
 }
 
+TEST_F(QuarnctlDownload, StallTimeoutOfOneRunEndsAPrinterThatStoppedTakingData)
+{
+    SimProcess sim({"--network", "stalls@127.0.0.69:0,stall=20000,rcvbuf=4096"});
+    sim.Start();
+    const ScratchFile big(ScratchFile::Pattern(8 * 1024 * 1024));
+    Add("stalls", sim, big.Path());
+    EXPECT_EQ(m_runner.Run({"download", Doc(), "--stall-timeout", "9"}).exitStatus, 2);
+
+    const auto started = std::chrono::steady_clock::now();
+    const auto result = m_runner.Run({"download", Doc(), "--stall-timeout", "10"});
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 40s);
+    ASSERT_EQ(sim.Stop(), 0);
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(result.out.rfind("stalls\tfailed\t", 0), 0u) << result.out;
+    EXPECT_NE(result.out.find("The printer stopped taking data: it had taken "), std::string::npos) << result.out;
+}
+
 TEST_F(QuarnctlDownload, OnlyTheNamedPrintersDownloadAndSuccessExitsZero)
 {
     SimProcess sim({"--network", "chosen@127.0.0.65:0", "--network", "other@127.0.0.66:0"});
