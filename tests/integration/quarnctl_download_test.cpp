@@ -82,7 +82,8 @@ TEST_F(QuarnctlDownload, OneResultLinePerPrinterAndExitOneWhenAnyFailed)
     EXPECT_EQ(got[0], "good\tok\t" + std::to_string(700 * 1024 + 3));
     // Took every byte but never closed: done, and said to be unconfirmed.
     EXPECT_EQ(got[1], "keepsopen\tok\t" + std::to_string(700 * 1024 + 3) + "\tdelivered, not confirmed by the printer's close");
-    EXPECT_EQ(got[2], "refused\tfailed\tThat port is unavailable.");
+    EXPECT_EQ(got[2], "refused\tfailed\tThat port is unavailable. The printer refused the connection: its raw "
+                      "printing port may be switched off.");
     EXPECT_EQ(got[3].rfind("resets\tfailed\t", 0), 0u) << got[3];
     EXPECT_GT(got[3].size(), std::string("resets\tfailed\t").size());
     EXPECT_EQ(got[4].rfind("unreadable\tfailed\t", 0), 0u) << got[4];
