@@ -8,6 +8,7 @@
 #include "CPortBase.h"
 #include "CQuarnPrinters.h"
 #include "CommandError.h"
+#include "CSettingsMachine.h"
 #include "DownloadCommand.h"
 #include "DropDuplicatesFlag.h"
 #include "EditCommands.h"
@@ -150,6 +151,7 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
         std::string downloadFile;
         std::optional<int> ceiling;
         bool dropDuplicates = false;
+        int stallTimeout = 0;
     };
     auto o = std::make_shared<Options>();
 
@@ -190,7 +192,13 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
                     "cancelled. Ctrl-C cancels.");
     download->add_option("FILE", o->file, "Printer-settings document")->required();
     download->add_option("NAME", o->names, "Printer names (default: every printer that has a download file)");
-    OnParsed(download, chosen, [o, &ui] { return DownloadToPrinters(o->file, o->names, ui, std::cout); });
+    download
+        ->add_option("--stall-timeout", o->stallTimeout,
+                     "Seconds a printer may take no byte before its download fails, for this run (default: "
+                     "the stored StallTimeout, else 120)")
+        ->check(CLI::Range(CSettingsMachine::kLeastStallTimeout, CSettingsMachine::kMostStallTimeout));
+    OnParsed(download, chosen,
+             [o, &ui] { return DownloadToPrinters(o->file, o->names, o->stallTimeout, ui, std::cout); });
 
     CLI::App* maxDownloads =
         app.add_subcommand("max-downloads", "Show, or store, how many downloads may run at the same time.");

@@ -40,7 +40,7 @@ std::vector<CQuarnPrinterData*> PrintersToDownload(const CQuarnPrinters& printer
 
 }  // namespace
 
-int DownloadToPrinters(const std::string& documentPath, const std::vector<std::string>& names,
+int DownloadToPrinters(const std::string& documentPath, const std::vector<std::string>& names, int stallTimeout,
                        ConsoleUserInterface& ui, std::ostream& out)
 {
     // Declared before the list, so that both outlive every printer thread that reports to them.
@@ -51,6 +51,7 @@ int DownloadToPrinters(const std::string& documentPath, const std::vector<std::s
     HoldPrinters(printers);
     PrinterDocument(documentPath).Load(printers, &window);
     const std::vector<CQuarnPrinterData*> queued = PrintersToDownload(printers, names, documentPath);
+    printers.OverrideStallTimeout(stallTimeout);
 
     DownloadSession session(printers, window, display, queued);
     {

@@ -87,6 +87,13 @@ public:
     // The machine-wide ceiling of simultaneous downloads (1 when nothing is stored).
     int MaxSimultaneousDownloads() const;
     void MaxSimultaneousDownloads(int value);
+    // Seconds a printer may take no byte before its download fails (stored per user, 10 to
+    // 3600, 120 when nothing is stored).
+    int StallTimeout() const;
+    void StallTimeout(int seconds);
+    // Uses seconds instead of the stored value for the downloads this list starts from now
+    // on; 0 goes back to the stored value.
+    void OverrideStallTimeout(int seconds) { m_nStallTimeoutOverride = seconds; }
 
     // Adds the printers found on USB, then those that answer a network search (which
     // shows its wait for 10 s and can be cancelled); printers already in the list are
@@ -144,6 +151,7 @@ private:
     PrinterMap m_mapPrinters;
     bool m_bModified = false;
     std::vector<CDroppedRecord> m_droppedDuplicates;
+    int m_nStallTimeoutOverride = 0;
     // How long a network search collects answers; tests shorten it.
     unsigned m_nSearchPeriodMs = 10000;
     CNetworkSearchReport m_lastNetworkSearch;

@@ -28,6 +28,25 @@ int AddressField(const CString& text, CString::size_type start)
     return value & 0xFF;
 }
 
+// What an operator can do about a connect that failed depends on how it failed.
+CString ConnectFailure(int error, int timeoutMs)
+{
+    switch (error) {
+    case ECONNREFUSED:
+        return "The printer refused the connection: its raw printing port may be switched off.";
+    case ETIMEDOUT:
+        return FormatString("The printer did not answer within %d seconds.", (timeoutMs + 999) / 1000);
+    case ENETUNREACH:
+        return "There is no route to the printer's address.";
+    case EHOSTUNREACH:
+        return "The printer's address cannot be reached.";
+    case ECANCELED:
+        return "The connection was cancelled.";
+    default:
+        return {};
+    }
+}
+
 CString::size_type NextDot(const CString& text, CString::size_type after)
 {
     return after == CString::npos ? CString::npos : text.find('.', after + 1);
@@ -60,7 +79,7 @@ void CNetworkPort::Open()
     Close();
     auto socket = std::make_unique<CTCPSocket>();
     if (!socket->Connect(m_strDevice, m_nTcpPort, m_nConnectTimeoutMs, m_hCancelSignal))
-        ThrowPrinterError(errPortUnavailable);
+        throw new CQuarnPrinterException(errPortUnavailable, ConnectFailure(errno, m_nConnectTimeoutMs));
     m_pSocket = std::move(socket);
 }
 

@@ -8,6 +8,7 @@
 #include "CInstanceLock.h"
 #include "CParallelTestOpen.h"
 #include "CPortBase.h"
+#include "CPrinterThread.h"
 #include "CQuarnPrinter.h"
 #include "CQuarnPrinterException.h"
 #include "CSettingsMachine.h"
@@ -130,9 +131,12 @@ void CQuarnPrinters::SetDownloadFile(CQuarnPrinterData* pPrinter, const CString&
 
 void CQuarnPrinters::DownloadToPrinters(const CMapStringToOb* pSelection)
 {
-    auto queue = [this](CQuarnPrinter* printer) {
+    const int stallSeconds = m_nStallTimeoutOverride > 0 ? m_nStallTimeoutOverride : StallTimeout();
+    auto queue = [this, stallSeconds](CQuarnPrinter* printer) {
+        if (!printer || printer->m_strDownloadFile.empty()) return;
+        if (printer->m_pThread) printer->m_pThread->SetStallTimeout(static_cast<unsigned>(stallSeconds) * 1000u);
         // The ceiling is read for every printer, so a change made meanwhile applies at once.
-        if (printer && !printer->m_strDownloadFile.empty()) printer->QueueDownload(MaxSimultaneousDownloads());
+        printer->QueueDownload(MaxSimultaneousDownloads());
     };
     if (!pSelection) {
         for (const auto& [name, printer] : m_mapPrinters) queue(printer);
@@ -165,6 +169,10 @@ CQuarnPrinterData* CQuarnPrinters::GetNextPrinter(POSITION& pos) const
 int CQuarnPrinters::MaxSimultaneousDownloads() const { return CSettingsMachine().GetMaxDownloads(); }
 
 void CQuarnPrinters::MaxSimultaneousDownloads(int value) { CSettingsMachine().SetMaxDownloads(value); }
+
+int CQuarnPrinters::StallTimeout() const { return CSettingsMachine().GetStallTimeout(); }
+
+void CQuarnPrinters::StallTimeout(int seconds) { CSettingsMachine().SetStallTimeout(seconds); }
 
 void CQuarnPrinters::Serialize(CArchive& ar, CWnd* pNotifyWnd)
 {

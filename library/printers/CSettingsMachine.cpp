@@ -9,6 +9,7 @@
 namespace {
 
 const char* const kMaxDownloadsKey = "MaxDownloads";
+const char* const kStallTimeoutKey = "StallTimeout";
 constexpr int kDefaultMaxDownloads = 1;
 constexpr int kLeastMaxDownloads = 1;
 constexpr int kMostMaxDownloads = 99;
@@ -30,26 +31,47 @@ QStringList SearchedFiles()
     return files;
 }
 
+// The value of key in the first file that holds a readable one, taken into least..most.
+int ReadClamped(const char* key, int least, int most, int fallback)
+{
+    for (const QString& file : SearchedFiles()) {
+        QSettings settings(file, QSettings::IniFormat);
+        if (settings.status() != QSettings::NoError || !settings.contains(key)) continue;
+        bool ok = false;
+        const int value = settings.value(key).toInt(&ok);
+        return ok ? std::clamp(value, least, most) : fallback;
+    }
+    return fallback;
+}
+
+void Store(const char* key, int value)
+{
+    QSettings settings(SettingsFileIn(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)),
+                       QSettings::IniFormat);
+    settings.setValue(key, value);
+    settings.sync();
+}
+
 }  // namespace
 
 int CSettingsMachine::GetMaxDownloads()
 {
-    for (const QString& file : SearchedFiles()) {
-        QSettings settings(file, QSettings::IniFormat);
-        if (settings.status() != QSettings::NoError || !settings.contains(kMaxDownloadsKey)) continue;
-        bool ok = false;
-        const int value = settings.value(kMaxDownloadsKey).toInt(&ok);
-        // A file edited by hand may say 0, which would hold every download back without a
-        // word, or a number no dialog offers.
-        return ok ? std::clamp(value, kLeastMaxDownloads, kMostMaxDownloads) : kDefaultMaxDownloads;
-    }
-    return kDefaultMaxDownloads;
+    // A file edited by hand may say 0, which would hold every download back without a word,
+    // or a number no dialog offers.
+    return ReadClamped(kMaxDownloadsKey, kLeastMaxDownloads, kMostMaxDownloads, kDefaultMaxDownloads);
+}
+
+int CSettingsMachine::GetStallTimeout()
+{
+    return ReadClamped(kStallTimeoutKey, kLeastStallTimeout, kMostStallTimeout, kDefaultStallTimeout);
+}
+
+void CSettingsMachine::SetStallTimeout(int seconds)
+{
+    Store(kStallTimeoutKey, seconds);
 }
 
 void CSettingsMachine::SetMaxDownloads(int value)
 {
-    QSettings settings(SettingsFileIn(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)),
-                       QSettings::IniFormat);
-    settings.setValue(kMaxDownloadsKey, value);
-    settings.sync();
+    Store(kMaxDownloadsKey, value);
 }

@@ -83,7 +83,8 @@ TEST_F(QuarnctlDownload, OneResultLinePerPrinterAndExitOneWhenAnyFailed)
     EXPECT_EQ(got[0], "good\tok\t" + std::to_string(700 * 1024 + 3));
     // Took every byte but never closed: done, and said to be unconfirmed.
     EXPECT_EQ(got[1], "keepsopen\tok\t" + std::to_string(700 * 1024 + 3) + "\tdelivered, not confirmed by the printer's close");
-    EXPECT_EQ(got[2], "refused\tfailed\tThat port is unavailable.");
+    EXPECT_EQ(got[2], "refused\tfailed\tThat port is unavailable. The printer refused the connection: its raw "
+                      "printing port may be switched off.");
     EXPECT_EQ(got[3].rfind("resets\tfailed\t", 0), 0u) << got[3];
     EXPECT_GT(got[3].size(), std::string("resets\tfailed\t").size());
     EXPECT_EQ(got[4].rfind("unreadable\tfailed\t", 0), 0u) << got[4];
@@ -117,6 +118,23 @@ TEST_F(QuarnctlDownload, AnEmptyFileIsSaidToBeEmptyAndAFifoIsRefusedWithoutWaiti
     // The empty file's printer is connected to and closed, as for any file; the FIFO's never.
     const auto records = sim.Records();
     EXPECT_EQ(Of(records, "fifo").size(), 0u);
+}
+
+TEST_F(QuarnctlDownload, StallTimeoutOfOneRunEndsAPrinterThatStoppedTakingData)
+{
+    SimProcess sim({"--network", "stalls@127.0.0.69:0,stall=20000,rcvbuf=4096"});
+    sim.Start();
+    const ScratchFile big(ScratchFile::Pattern(8 * 1024 * 1024));
+    Add("stalls", sim, big.Path());
+    EXPECT_EQ(m_runner.Run({"download", Doc(), "--stall-timeout", "9"}).exitStatus, 2);
+
+    const auto started = std::chrono::steady_clock::now();
+    const auto result = m_runner.Run({"download", Doc(), "--stall-timeout", "10"});
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 40s);
+    ASSERT_EQ(sim.Stop(), 0);
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(result.out.rfind("stalls\tfailed\t", 0), 0u) << result.out;
+    EXPECT_NE(result.out.find("The printer stopped taking data: it had taken "), std::string::npos) << result.out;
 }
 
 TEST_F(QuarnctlDownload, OnlyTheNamedPrintersDownloadAndSuccessExitsZero)

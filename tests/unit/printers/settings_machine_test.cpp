@@ -69,13 +69,24 @@ TEST_F(SettingsMachine, UnreadableValueMeansOne)
     EXPECT_EQ(CSettingsMachine().GetMaxDownloads(), 1);
 }
 
-// 0 would hold every download back for ever without a word.
-TEST_F(SettingsMachine, ValuesOutsideOneTo99AreTakenIntoThatRange)
+// A ceiling of 0 would hold every download back for ever without a word, a stall timeout of
+// 0 fail every printer that pauses.
+TEST_F(SettingsMachine, ValuesOutsideTheirRangeAreTakenIntoIt)
 {
-    for (const auto& [stored, read] : {std::pair{"0", 1}, {"-5", 1}, {"99", 99}, {"100", 99}, {"2147483647", 99}}) {
+    // Each file differs in size from the one before: the settings store may take a file of
+    // the same size and time for unchanged.
+    for (const auto& [stored, read] : {std::pair{"0", 1}, {"-5", 1}, {"100", 99}, {"99", 99}, {"2147483647", 99}}) {
         Write(UserFile(), std::string("[General]\nMaxDownloads=") + stored + "\n");
         EXPECT_EQ(CSettingsMachine().GetMaxDownloads(), read) << stored;
     }
+    Write(UserFile(), "[General]\n");
+    EXPECT_EQ(CSettingsMachine().GetStallTimeout(), 120);
+    for (const auto& [stored, read] : {std::pair{"0", 10}, {"10", 10}, {"3600", 3600}, {"86400", 3600}, {"soon", 120}}) {
+        Write(UserFile(), std::string("[General]\nStallTimeout=") + stored + "\n");
+        EXPECT_EQ(CSettingsMachine().GetStallTimeout(), read) << stored;
+    }
+    CSettingsMachine().SetStallTimeout(45);
+    EXPECT_EQ(CSettingsMachine().GetStallTimeout(), 45);
 }
 
 TEST_F(SettingsMachine, ChangedConfigurationFoldersAreSeenAtOnce)
