@@ -39,9 +39,7 @@ void ImportPrinters(const std::string& documentPath, const std::string& csvPath,
 {
     const std::string csv = ReadFleetListFile(csvPath);
     PrinterDocument document(documentPath);
-    // Held from the check against the document's printers to the save, also for a dry run,
-    // so that what it reports is what the document was.
-    document.HoldForChange(dropDuplicates);
+    if (!dryRun) document.HoldForChange(dropDuplicates);
     CQuarnPrinters printers;
     if (document.Exists()) document.Load(printers, nullptr);
 

@@ -6,8 +6,7 @@
 
 // Adds every printer of the CSV file, or none: any bad row raises a CommandError (exit
 // status 2) that names every bad line. A dry run checks and reports without saving.
-// Prints the names added (or that would be added). dropDuplicates allows saving a document
-// whose repeated names dropped printers at load.
+// Prints the names added (or that would be added). dropDuplicates as for every changing command.
 void ImportPrinters(const std::string& documentPath, const std::string& csvPath, bool dryRun, bool dropDuplicates,
                     std::ostream& out);
 

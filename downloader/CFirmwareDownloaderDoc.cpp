@@ -1,10 +1,10 @@
 #include "CFirmwareDownloaderDoc.h"
 
 #include <QFile>
-#include <chrono>
-#include <iostream>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <chrono>
+#include <iostream>
 
 #include "CArchive.h"
 #include "CFileDialog.h"

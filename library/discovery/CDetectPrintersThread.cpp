@@ -84,7 +84,15 @@ void CDetectPrintersThread::ArmTimer(unsigned milliseconds)
 void CDetectPrintersThread::AppendResult(std::unique_ptr<DiscoveryResponsePacketF3> record)
 {
     std::lock_guard lock(m_resultsMutex);
-    if (m_bSearching) m_results.push_back(std::move(record));
+    if (!m_bSearching) return;
+    if (m_onAnswer) m_onAnswer(*record);
+    m_results.push_back(std::move(record));
+}
+
+void CDetectPrintersThread::StopObserving()
+{
+    std::lock_guard lock(m_resultsMutex);
+    m_onAnswer = nullptr;
 }
 
 std::vector<DiscoveryResponsePacketF3> CDetectPrintersThread::Results() const

@@ -2,6 +2,7 @@
 // collects answers for the search period and then tells the search dialog it is over.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -31,6 +32,11 @@ public:
 
     // How long a search collects answers; set before the thread starts (tests shorten it).
     unsigned m_nSearchPeriodMs = kSearchPeriodMs;
+    // Told of every answer kept, on this thread, as it arrives; set before the thread starts.
+    using AnswerObserver = std::function<void(const DiscoveryResponsePacketF3&)>;
+    AnswerObserver m_onAnswer;
+    // No answer is told of once this returns, so that the observer may go.
+    void StopObserving();
 
 protected:
     int WatchedDescriptor() const override;

@@ -1,41 +1,24 @@
 #include "CParallelTestOpen.h"
 
 #include <algorithm>
-#include <atomic>
 #include <system_error>
-#include <thread>
 
 #include "CException.h"
 #include "CQuarnPrinter.h"
 
-CParallelTestOpen::CParallelTestOpen(const CRuntimeClass* kind, const std::vector<CString>& portNames,
+CParallelTestOpen::CParallelTestOpen(const CRuntimeClass* kind, std::set<CString, LessNoCase> known,
                                      unsigned mostAtOnce)
+    : m_pKind(kind), m_nMostAtOnce(std::max(mostAtOnce, 1u)), m_setSeen(std::move(known))
 {
-    std::vector<Outcome> outcomes(portNames.size());
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        for (std::size_t i = next++; i < portNames.size(); i = next++) {
-            try {
-                outcomes[i].port = CQuarnPrinter::TestOpenDetectedPort(kind, portNames[i]);
-            } catch (...) {
-                outcomes[i].error = std::current_exception();
-            }
-        }
-    };
-    std::vector<std::thread> workers;
-    const std::size_t helpers = std::min<std::size_t>(std::max(mostAtOnce, 1u), portNames.size());
-    try {
-        for (std::size_t i = 0; i < helpers; ++i) workers.emplace_back(work);
-    } catch (const std::system_error&) {
-        // Fewer threads than hoped for: those that started share the work.
-    }
-    if (workers.empty()) work();
-    for (std::thread& worker : workers) worker.join();
-    for (std::size_t i = 0; i < portNames.size(); ++i) m_outcomes.emplace(portNames[i], std::move(outcomes[i]));
 }
 
 CParallelTestOpen::~CParallelTestOpen()
 {
+    {
+        std::lock_guard lock(m_mutex);
+        m_waiting.clear();
+    }
+    Finish();
     for (auto& [name, outcome] : m_outcomes) {
         if (!outcome.error) continue;
         try {
@@ -44,6 +27,62 @@ CParallelTestOpen::~CParallelTestOpen()
             e->Delete();
         } catch (...) {
         }
+    }
+}
+
+void CParallelTestOpen::Add(const CString& portName)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_bFinishing || !m_setSeen.insert(portName).second) return;
+    m_waiting.push_back(portName);
+    if (m_nIdle > 0) {
+        m_workArrived.notify_one();
+        return;
+    }
+    if (m_workers.size() >= m_nMostAtOnce) return;
+    try {
+        m_workers.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+        // Fewer threads than hoped for: those that run take this one too, or Finish does.
+    }
+}
+
+void CParallelTestOpen::Finish()
+{
+    std::vector<std::thread> workers;
+    {
+        std::lock_guard lock(m_mutex);
+        m_bFinishing = true;
+        m_workArrived.notify_all();
+        workers.swap(m_workers);
+    }
+    // Without any thread of its own the work is done here.
+    if (workers.empty()) Work();
+    for (std::thread& worker : workers) worker.join();
+}
+
+void CParallelTestOpen::Work()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (m_waiting.empty()) {
+            if (m_bFinishing) return;
+            ++m_nIdle;
+            m_workArrived.wait(lock, [this] { return !m_waiting.empty() || m_bFinishing; });
+            --m_nIdle;
+            continue;
+        }
+        const CString name = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        lock.unlock();
+        Outcome outcome;
+        try {
+            outcome.port = CQuarnPrinter::TestOpenDetectedPort(m_pKind, name);
+        } catch (...) {
+            outcome.error = std::current_exception();
+        }
+        lock.lock();
+        m_outcomes.emplace(name, std::move(outcome));
     }
 }
 

@@ -1,6 +1,5 @@
 // Auto-detection: the collection's share of finding printers on USB and on the network.
 #include <set>
-#include <vector>
 
 #include "CNetworkPort.h"
 #include "CParallelTestOpen.h"
@@ -13,15 +12,12 @@
 
 namespace {
 
-// The addresses of the answers that no printer of the list uses as its port, once each.
-std::vector<CString> PortsNewTo(const CQuarnPrinters& printers, const std::vector<DiscoveryResponsePacketF3>& answers)
+// The ports of the list, which detection never test-opens again.
+std::set<CString, LessNoCase> PortsOf(const CQuarnPrinters& printers)
 {
-    std::set<CString, LessNoCase> seen;
+    std::set<CString, LessNoCase> ports;
     POSITION position = printers.GetFirstPrinter();
-    while (position) seen.insert(printers.GetNextPrinter(position)->Port());
-    std::vector<CString> ports;
-    for (const DiscoveryResponsePacketF3& answer : answers)
-        if (seen.insert(answer.Address()).second) ports.push_back(answer.Address());
+    while (position) ports.insert(printers.GetNextPrinter(position)->Port());
     return ports;
 }
 
@@ -50,15 +46,19 @@ bool CQuarnPrinters::AutoDetectUSB(CWnd* pNotifyWnd)
 
 bool CQuarnPrinters::AutoDetectNetwork(CWnd* pNotifyWnd)
 {
+    // The test-opens are what takes time: they run while the search goes on, as answers
+    // arrive; the list itself is changed here, in arrival order, once the search is over.
+    CParallelTestOpen tested(RUNTIME_CLASS(CNetworkPort), PortsOf(*this));
     CSearchNetworkDlg search;
     m_lastNetworkSearch = CNetworkSearchReport();
-    if (!search.StartDetection(m_nSearchPeriodMs)) return false;
+    auto testOpen = [&tested](const DiscoveryResponsePacketF3& answer) { tested.Add(answer.Address()); };
+    if (!search.StartDetection(m_nSearchPeriodMs, testOpen)) return false;
     const int ended = search.DoModal();
+    search.StopObserving();
     m_lastNetworkSearch = search.Report();
     if (ended != IDOK) return false;
     const std::vector<DiscoveryResponsePacketF3> answers = search.Results();
-    // The test-opens are what takes time; the list itself is changed here, in arrival order.
-    CParallelTestOpen tested(RUNTIME_CLASS(CNetworkPort), PortsNewTo(*this, answers));
+    tested.Finish();
     for (const DiscoveryResponsePacketF3& answer : answers)
         ReconcilePrinterWithList(pNotifyWnd, RUNTIME_CLASS(CNetworkPort), answer.Address(), answer.Name(), &tested);
     return false;

@@ -11,12 +11,14 @@ CSearchNetworkDlg::~CSearchNetworkDlg()
     m_pDetectThread = nullptr;
 }
 
-bool CSearchNetworkDlg::StartDetection(unsigned searchPeriodMs)
+bool CSearchNetworkDlg::StartDetection(unsigned searchPeriodMs,
+                                       std::function<void(const DiscoveryResponsePacketF3&)> onAnswer)
 {
-    // Started suspended so the search period is set before the thread reads it.
+    // Started suspended so the search period and the observer are set before the thread reads them.
     m_pDetectThread = AfxBeginThread<CDetectPrintersThread>(true);
     if (!m_pDetectThread) return false;
     m_pDetectThread->m_nSearchPeriodMs = searchPeriodMs;
+    m_pDetectThread->m_onAnswer = std::move(onAnswer);
     m_pDetectThread->ResumeThread();
     return true;
 }
@@ -31,6 +33,11 @@ std::vector<DiscoveryResponsePacketF3> CSearchNetworkDlg::Results() const
 CNetworkSearchReport CSearchNetworkDlg::Report() const
 {
     return m_pDetectThread ? m_pDetectThread->Report() : CNetworkSearchReport();
+}
+
+void CSearchNetworkDlg::StopObserving()
+{
+    if (m_pDetectThread) m_pDetectThread->StopObserving();
 }
 
 void CSearchNetworkDlg::Begin()

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -22,8 +23,11 @@ public:
     CSearchNetworkDlg(const CSearchNetworkDlg&) = delete;
     CSearchNetworkDlg& operator=(const CSearchNetworkDlg&) = delete;
 
-    // Starts the detection thread; false when it cannot be made.
-    bool StartDetection(unsigned searchPeriodMs = 10000);
+    // Starts the detection thread; false when it cannot be made. onAnswer, when given, is
+    // told of each answer as it arrives, on the detection thread, until StopObserving.
+    bool StartDetection(unsigned searchPeriodMs = 10000,
+                        std::function<void(const DiscoveryResponsePacketF3&)> onAnswer = {});
+    void StopObserving();
     // Shows the wait through the user interface: IDOK when the search period ended,
     // IDCANCEL when the user cancelled.
     int DoModal();

@@ -218,9 +218,12 @@ void CQuarnPrinters::ReconcilePrinterWithList(CWnd* pNotifyWnd, const CRuntimeCl
                                               const CString& portName, const CString& name,
                                               CParallelTestOpen* pTested)
 {
-    auto known = std::find_if(m_mapPrinters.begin(), m_mapPrinters.end(), [&portName](const auto& entry) {
-        return EqualsNoCase(entry.second->Port(), portName);
-    });
+    // A port tested for this detection is known to be new: a big site's merge skips the search.
+    const bool surelyNew = pTested && pTested->Has(portName);
+    auto known = surelyNew ? m_mapPrinters.end()
+                           : std::find_if(m_mapPrinters.begin(), m_mapPrinters.end(), [&portName](const auto& entry) {
+                                 return EqualsNoCase(entry.second->Port(), portName);
+                             });
     if (known != m_mapPrinters.end()) {
         CQuarnPrinter* printer = known->second;
         // A name that another printer carries is not taken over: that printer would drop out of the list.

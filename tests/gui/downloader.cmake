@@ -37,4 +37,6 @@ endif()
 if(TARGET QuarnDownloaderTestSupport)
   add_executable(quarn-bench-gui ${PROJECT_SOURCE_DIR}/bench/gui_downloader_bench.cpp)
   target_link_libraries(quarn-bench-gui PRIVATE QuarnDownloaderTestSupport)
+  # The auto-detect measure builds its network as the discovery tests do.
+  target_include_directories(quarn-bench-gui PRIVATE ${PROJECT_SOURCE_DIR}/tests/integration)
 endif()

@@ -1,5 +1,5 @@
-// The test-opens of many detected printers at once: bounded, complete, and with every error
-// handed to the caller's thread as the printer error it was.
+// The test-opens of detected printers as their answers arrive: many at once but bounded, each
+// port once, and every error handed to the caller's thread as the printer error it was.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,11 +26,13 @@ public:
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         --s_nOpening;
+        ++s_nOpened;
         if (PortName().rfind("bad", 0) == 0) throw new CQuarnPrinterException(errPortUnavailable);
     }
 
     static inline std::atomic<int> s_nOpening{0};
     static inline std::atomic<int> s_nMost{0};
+    static inline std::atomic<int> s_nOpened{0};
 };
 IMPLEMENT_DYNCREATE(OverlapPort, CPortBase)
 
@@ -43,15 +45,23 @@ std::vector<CString> Names(int count)
 
 }  // namespace
 
-TEST(ParallelTestOpen, OpensManyAtOnceNeverMoreThanTheBoundAndHandsEachPortOverOnce)
+TEST(ParallelTestOpen, OpensManyAtOnceNeverMoreThanTheBoundEachNameOnceAndHandsEachPortOverOnce)
 {
     OverlapPort::s_nMost = 0;
+    OverlapPort::s_nOpened = 0;
     const std::vector<CString> names = Names(48);
-    CParallelTestOpen tested(RUNTIME_CLASS(OverlapPort), names, 6);
+    CParallelTestOpen tested(RUNTIME_CLASS(OverlapPort), {"known"}, 6);
+    for (const CString& name : names) tested.Add(name);
+    // The same printer answering again, and one the list has already, are not opened again.
+    tested.Add("PORT3");
+    tested.Add("Known");
+    tested.Finish();
+    EXPECT_EQ(OverlapPort::s_nOpened, 48);
     EXPECT_GT(OverlapPort::s_nMost, 1);
     EXPECT_LE(OverlapPort::s_nMost, 6);
+    std::unique_ptr<CPortBase> port;
+    EXPECT_FALSE(tested.Take("known", port));
     for (const CString& name : names) {
-        std::unique_ptr<CPortBase> port;
         ASSERT_TRUE(tested.Take(name, port)) << name;
         ASSERT_NE(port, nullptr);
         EXPECT_EQ(port->PortName(), name);
@@ -61,7 +71,10 @@ TEST(ParallelTestOpen, OpensManyAtOnceNeverMoreThanTheBoundAndHandsEachPortOverO
 
 TEST(ParallelTestOpen, AFailedOpenIsThrownOnTheCallersThreadAsThePrinterErrorItWas)
 {
-    CParallelTestOpen tested(RUNTIME_CLASS(OverlapPort), {"good", "bad-printer"});
+    CParallelTestOpen tested(RUNTIME_CLASS(OverlapPort));
+    tested.Add("good");
+    tested.Add("bad-printer");
+    tested.Finish();
     std::unique_ptr<CPortBase> port;
     unsigned long code = 0;
     try {
@@ -73,6 +86,6 @@ TEST(ParallelTestOpen, AFailedOpenIsThrownOnTheCallersThreadAsThePrinterErrorItW
     }
     EXPECT_EQ(code, static_cast<unsigned long>(errPortUnavailable));
     EXPECT_EQ(port, nullptr);
-    EXPECT_FALSE(tested.Take("never-found", port));
+    EXPECT_FALSE(tested.Take("never-added", port));
     EXPECT_TRUE(tested.Take("GOOD", port));
 }
