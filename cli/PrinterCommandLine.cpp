@@ -121,8 +121,7 @@ void AddPrinterCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterfa
     detect->add_flag("--no-network", o->noNetwork, "Do not search the network")->excludes(noUsb);
     AddDropDuplicatesFlag(detect, o->dropDuplicates);
     OnParsed(detect, chosen, [o] {
-        DetectPrinters(o->file, (o->noUsb ? 0u : dsUSB) | (o->noNetwork ? 0u : dsNetwork), o->dropDuplicates,
-                       std::cout);
-        return int{kExitOk};
+        return DetectPrinters(o->file, (o->noUsb ? 0u : dsUSB) | (o->noNetwork ? 0u : dsNetwork), o->dropDuplicates,
+                              std::cout);
     });
 }
