@@ -117,7 +117,7 @@ void CDetectPrintersThread::OnSearchStart(WPARAM wParam, LPARAM)
         std::lock_guard lock(m_resultsMutex);
         m_results.clear();
         m_bSearching = true;
-        m_report = {true, 0, 0, m_pUdpSocket->ReceiveBufferSize()};
+        m_report = {true, 0, 0, m_pUdpSocket->ReceiveBufferSize(), {}};
         m_nLostBefore = m_pUdpSocket->LostDatagrams();
     }
     m_searchWindow = wParam;
