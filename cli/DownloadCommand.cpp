@@ -44,7 +44,7 @@ int DownloadToPrinters(const std::string& documentPath, const std::vector<std::s
                        ConsoleUserInterface& ui, std::ostream& out)
 {
     // Declared before the list, so that both outlive every printer thread that reports to them.
-    DownloadWindow window(ui);
+    DownloadWindow window;
     ProgressDisplay display(stderr, ::isatty(STDERR_FILENO) != 0);
 
     CQuarnPrinters printers;

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <ostream>
 #include <vector>
 
 #include "CQuarnPrinters.h"
+#include "DownloadOutcome.h"
 
 class CancelSignal;
 class DownloadWindow;
@@ -28,20 +30,14 @@ public:
 private:
     struct Track {
         CString name;
-        bool begun = false;
-        bool ended = false;
-        bool succeeded = false;
-        bool unconfirmed = false;  // succeeded, but the printer never closed to confirm it
-        bool cancelled = false;  // ended without error after a cancel, or never ended
-        std::uint64_t length = 0;
-        CString failure;
+        // Nothing when the printer never reported one before a cancel gave up on it.
+        std::optional<DownloadOutcome> outcome;
     };
 
     void Queue(bool everyPrinter);
     void Apply(const DownloadEvent& event);
     void Cancel();
     bool AllEnded() const;
-    bool AllBegunEnded() const;
 
     CQuarnPrinters& m_printers;
     DownloadWindow& m_window;
