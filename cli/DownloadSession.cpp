@@ -2,11 +2,13 @@
 
 #include <chrono>
 
+#include "CQuarnPrinter.h"
 #include "CQuarnPrinterException.h"
 #include "CancelSignal.h"
 #include "DownloadWindow.h"
 #include "ProgressDisplay.h"
 #include "VisibleText.h"
+#include "WindowMessages.h"
 
 namespace {
 
@@ -38,7 +40,10 @@ DownloadSession::DownloadSession(CQuarnPrinters& printers, DownloadWindow& windo
 {
     for (CQuarnPrinterData* printer : queued) {
         m_order.push_back(printer);
-        m_tracks[printer].name = printer->Name();
+        Track& track = m_tracks[printer];
+        track.name = printer->Name();
+        const auto* record = dynamic_cast<const CQuarnPrinter*>(printer);
+        track.calibrates = record && record->m_bCalibrate;
     }
 }
 
@@ -58,6 +63,7 @@ void DownloadSession::Queue(bool everyPrinter)
 
 void DownloadSession::Run(bool everyPrinter, const CancelSignal& signal)
 {
+    const Clock::time_point started = Clock::now();
     try {
         Queue(everyPrinter);
     } catch (CException* e) {
@@ -81,6 +87,14 @@ void DownloadSession::Run(bool everyPrinter, const CancelSignal& signal)
         if (m_bCancelling && Clock::now() - cancelledAt >= kCancelBound) break;
         m_display.Refresh();
     }
+    m_elapsed = Clock::now() - started;
+    // A printer whose thread never answered the cancel within the bound is counted as cancelled.
+    for (auto& [printer, track] : m_tracks) {
+        if (track.outcome) continue;
+        track.outcome.emplace();
+        track.outcome->printer = track.name;
+        track.outcome->result = DownloadResult::cancelled;
+    }
 }
 
 void DownloadSession::Cancel()
@@ -102,6 +116,7 @@ void DownloadSession::Apply(const DownloadEvent& event)
         m_display.Progress(track.name, event.value);
         break;
     case DownloadEvent::End:
+        if (event.value != kDownloadFailed && track.calibrates && !m_bCancelling) m_display.Calibrating(track.name);
         break;
     case DownloadEvent::Outcome: {
         const DownloadOutcome& outcome = *event.outcome;
@@ -128,6 +143,38 @@ bool DownloadSession::AllEnded() const
     return true;
 }
 
+std::vector<DownloadOutcome> DownloadSession::Outcomes() const
+{
+    std::vector<DownloadOutcome> outcomes;
+    for (const CQuarnPrinterData* printer : m_order) outcomes.push_back(*m_tracks.at(printer).outcome);
+    return outcomes;
+}
+
+bool DownloadSession::WriteJson(std::ostream& out) const
+{
+    bool allSucceeded = true;
+    out << '[';
+    const char* separator = "";
+    for (const DownloadOutcome& outcome : Outcomes()) {
+        out << separator << DownloadOutcomeJson(outcome);
+        separator = ",\n";
+        allSucceeded = allSucceeded && outcome.result == DownloadResult::ok;
+    }
+    out << "]\n";
+    return allSucceeded;
+}
+
+CString DownloadSession::Summary() const
+{
+    int counts[3] = {0, 0, 0};
+    for (const DownloadOutcome& outcome : Outcomes()) ++counts[static_cast<int>(outcome.result)];
+    const auto printers = m_order.size();
+    return FormatString("%zu printer%s: %d ok, %d failed, %d cancelled in %.1f s", printers, printers == 1 ? "" : "s",
+                        counts[static_cast<int>(DownloadResult::ok)], counts[static_cast<int>(DownloadResult::failed)],
+                        counts[static_cast<int>(DownloadResult::cancelled)],
+                        std::chrono::duration<double>(m_elapsed).count());
+}
+
 bool DownloadSession::WriteResults(std::ostream& out) const
 {
     bool allSucceeded = true;
@@ -135,7 +182,7 @@ bool DownloadSession::WriteResults(std::ostream& out) const
         const Track& track = m_tracks.at(printer);
         const std::optional<DownloadOutcome>& outcome = track.outcome;
         out << VisibleText(track.name) << '\t';
-        if (outcome && outcome->result == DownloadResult::ok) {
+        if (outcome->result == DownloadResult::ok) {
             out << "ok\t" << outcome->fileSize;
             if (outcome->fileSize == 0) out << "\t" << kEmptyFileNote;
             if (!outcome->confirmed) out << "\tdelivered, not confirmed by the printer's close";
@@ -143,7 +190,7 @@ bool DownloadSession::WriteResults(std::ostream& out) const
             continue;
         }
         allSucceeded = false;
-        if (!outcome || outcome->result == DownloadResult::cancelled) {
+        if (outcome->result == DownloadResult::cancelled) {
             out << "cancelled\n";
             continue;
         }
