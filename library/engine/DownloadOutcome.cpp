@@ -2,23 +2,30 @@
 
 #include <cstdio>
 #include <ctime>
-#include <nlohmann/json.hpp>
 
+#include "DownloadOutcomeObject.h"
 #include "VisibleText.h"
-
-namespace {
 
 using Clock = DownloadOutcome::Clock;
 
-// Names, paths and models are bytes: text that is not UTF-8 goes out with replacement marks
-// and, beside it, exactly as hexadecimal, so that a script loses nothing.
 void AddText(nlohmann::ordered_json& object, const std::string& key, const CString& bytes)
 {
     object[key] = bytes;
     if (!IsValidUtf8(bytes)) object[key + "_hex"] = HexOf(bytes);
 }
 
-}  // namespace
+bool TextOf(const nlohmann::json& object, const std::string& key, CString& text)
+{
+    const auto found = object.find(key);
+    if (found == object.end() || !found->is_string()) return false;
+    text = found->get<std::string>();
+    const auto hex = object.find(key + "_hex");
+    if (hex != object.end() && hex->is_string()) {
+        CString bytes;
+        if (BytesOfHex(hex->get<std::string>(), bytes)) text = bytes;
+    }
+    return true;
+}
 
 const char* ResultWord(DownloadResult result)
 {
@@ -114,6 +121,69 @@ std::optional<Clock::time_point> ParseIsoUtc(const std::string& text)
 
 std::string DownloadOutcomeJson(const DownloadOutcome& outcome)
 {
+    return DumpJson(DownloadOutcomeObject(outcome));
+}
+
+std::string DumpJson(const nlohmann::ordered_json& object)
+{
+    return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+namespace {
+
+bool NumberOf(const nlohmann::json& object, const std::string& key, std::uint64_t& number)
+{
+    const auto found = object.find(key);
+    // Negative and fractional numbers are damage.
+    if (found == object.end() || !found->is_number_unsigned()) return false;
+    number = found->get<std::uint64_t>();
+    return true;
+}
+
+bool TimeOf(const nlohmann::json& object, const std::string& key, DownloadOutcome::Clock::time_point& time)
+{
+    const auto found = object.find(key);
+    if (found == object.end() || !found->is_string()) return false;
+    const auto parsed = ParseIsoUtc(found->get<std::string>());
+    if (!parsed) return false;
+    time = *parsed;
+    return true;
+}
+
+}  // namespace
+
+std::optional<DownloadOutcome> DownloadOutcomeFromObject(const nlohmann::json& object)
+{
+    if (!object.is_object()) return std::nullopt;
+    DownloadOutcome outcome;
+    std::uint64_t code = 0;
+    CString result, calibration;
+    if (!TextOf(object, "printer", outcome.printer) || !TextOf(object, "model", outcome.model) ||
+        !TextOf(object, "port_kind", outcome.portKind) || !TextOf(object, "port", outcome.port) ||
+        !TextOf(object, "file", outcome.file) || !NumberOf(object, "file_size", outcome.fileSize) ||
+        !NumberOf(object, "bytes_taken", outcome.bytesTaken) || !TextOf(object, "result", result) ||
+        !NumberOf(object, "code", code) || !TextOf(object, "text", outcome.text) ||
+        !TextOf(object, "detail", outcome.detail) || !TextOf(object, "calibration", calibration) ||
+        !TextOf(object, "calibration_message", outcome.calibrationMessage) ||
+        !TimeOf(object, "started", outcome.started) || !TimeOf(object, "ended", outcome.ended))
+        return std::nullopt;
+    const auto confirmed = object.find("confirmed");
+    if (confirmed == object.end() || !confirmed->is_boolean()) return std::nullopt;
+    outcome.confirmed = confirmed->get<bool>();
+    const auto sha256 = object.find("sha256");
+    if (sha256 == object.end() || !(sha256->is_null() || sha256->is_string())) return std::nullopt;
+    if (sha256->is_string()) outcome.sha256 = sha256->get<std::string>();
+    const auto resultValue = ResultFromWord(result);
+    const auto calibrationValue = CalibrationFromWord(calibration);
+    if (!resultValue || !calibrationValue || code > 0xFFFFFFFFULL) return std::nullopt;
+    outcome.result = *resultValue;
+    outcome.calibration = *calibrationValue;
+    outcome.code = static_cast<unsigned long>(code);
+    return outcome;
+}
+
+nlohmann::ordered_json DownloadOutcomeObject(const DownloadOutcome& outcome)
+{
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
     AddText(object, "printer", outcome.printer);
     AddText(object, "model", outcome.model);
@@ -133,5 +203,5 @@ std::string DownloadOutcomeJson(const DownloadOutcome& outcome)
     object["started"] = IsoUtc(outcome.started);
     object["ended"] = IsoUtc(outcome.ended);
     object["duration_s"] = std::chrono::duration<double>(outcome.ended - outcome.started).count();
-    return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    return object;
 }
