@@ -3,6 +3,7 @@
 # network namespace and cannot make one.
 from __future__ import annotations
 
+import csv
 import json
 import os
 import shutil
@@ -12,9 +13,11 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from fleet_sites import TEST_PLAYBOOKS, PrinterSim, Site, run_playbook, write_inventory
+from fleet_sites import ROLLOUT_PLAYBOOK, TEST_PLAYBOOKS, PrinterSim, Site, run_playbook, write_inventory
 
 FIRMWARE_BYTES = 300 * 1024 + 7
+REPORT_COLUMNS = ('site', 'printer', 'port', 'file', 'result', 'bytes_taken', 'file_size', 'sha256', 'code', 'text',
+                  'detail', 'started', 'ended')
 
 
 class FleetTest(unittest.TestCase):
@@ -48,6 +51,40 @@ class FleetTest(unittest.TestCase):
     def site_printers(self, inventory, *options):
         return run_playbook(self.root, TEST_PLAYBOOKS / 'site_printers.yml', inventory,
                             '-e', 'test_file=%s' % self.firmware, *options)
+
+
+class Rollout(FleetTest):
+    def rollout(self, inventory, *options):
+        return run_playbook(self.root, ROLLOUT_PLAYBOOK, inventory, '-e', 'firmware=%s' % self.firmware,
+                            '-e', 'rollout_report_dir=%s' % self.root, *options)
+
+    def report(self):
+        """The rows of the JSON report by site and printer, once the CSV report is seen to hold the same."""
+        rows = json.loads((self.root / 'rollout-report.json').read_text())
+        with open(self.root / 'rollout-report.csv', newline='') as table:
+            self.assertEqual(list(csv.DictReader(table)),
+                             [{column: '' if row.get(column) is None else str(row[column]) for column in REPORT_COLUMNS}
+                              for row in rows], 'the CSV report differs from the JSON one')
+        return {(row['site'], row['printer']): row for row in rows}
+
+    def stop_printers(self):
+        return {site.name: site.sim.stop() for site in self.sites}
+
+    def test_check_mode_reports_what_would_be_sent_and_opens_no_connection(self):
+        inventory = self.three_sites()
+        # The documents exist, so that there is something to foresee.
+        prepared = self.site_printers(inventory)
+        self.assertEqual(prepared.returncode, 0, prepared.explain())
+        documents = {site.name: site.document.read_bytes() for site in self.sites}
+
+        checked = self.rollout(inventory, '--check')
+        self.assertEqual(checked.returncode, 0, checked.explain())
+        rows = self.report()
+        self.assertEqual(sorted(rows), sorted((site.name, printer) for site in self.sites for printer in site.printers))
+        self.assertEqual({(row['result'], row['file']) for row in rows.values()}, {('would send', str(self.firmware))})
+        self.assertEqual({site.name: site.document.read_bytes() for site in self.sites}, documents)
+        self.assertFalse(any(site.firmware.exists() for site in self.sites), 'check mode copied the firmware')
+        self.assertEqual(self.stop_printers(), {site.name: [] for site in self.sites})
 
 
 class Printers(FleetTest):
