@@ -81,7 +81,7 @@ failed_printers:
   returned: always
   type: list
   elements: str
-skipped:
+skipped_printers:
   description: The printers left out because they already have their file (with O(skip_current)).
   returned: always
   type: list
@@ -143,6 +143,9 @@ def foresee(module, quarnctl):
         module.fail_json(msg='There is no printer named %s in %s.' % (', '.join(unknown), quarnctl.document))
     chosen = [entry for entry in printers
               if (entry['name'] in params['names'] if params['names'] else entry['downloadFile'])]
+    without_file = [entry['name'] for entry in chosen if not entry['downloadFile']]
+    if without_file:
+        module.fail_json(msg='%s: no download file chosen, so a download would refuse to start' % ', '.join(without_file))
     last = last_outcomes(params['journal'], quarnctl.document) if params['failed_only'] or params['skip_current'] else {}
     if params['failed_only']:
         chosen = [entry for entry in chosen if last.get(entry['name'], {}).get('result') in ('failed', 'cancelled')]
@@ -174,13 +177,13 @@ def main():
 
     if module.check_mode:
         would_send, skipped = foresee(module, quarnctl)
-        module.exit_json(changed=bool(would_send), would_send=would_send, outcomes=[], failed_printers=[], skipped=skipped)
+        module.exit_json(changed=bool(would_send), would_send=would_send, outcomes=[], failed_printers=[], skipped_printers=skipped)
 
     journal = module.params['journal']
     outcomes, skipped = download(module, quarnctl, ['--journal', journal] if journal else [])
     failed = [outcome['printer'] for outcome in outcomes if outcome['result'] != 'ok']
     result = dict(changed=any(outcome['bytes_taken'] > 0 for outcome in outcomes),
-                  outcomes=outcomes, failed_printers=failed, skipped=skipped)
+                  outcomes=outcomes, failed_printers=failed, skipped_printers=skipped)
     allowed = failures_allowed(module, len(outcomes))
     if len(failed) > allowed:
         reasons = ['%s: %s' % (outcome['printer'], ' - '.join(part for part in (outcome['result'], outcome['text'], outcome['detail']) if part))
