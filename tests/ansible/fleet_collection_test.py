@@ -13,7 +13,7 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from fleet_sites import ROLLOUT_PLAYBOOK, TEST_PLAYBOOKS, PrinterSim, Site, run_playbook, write_inventory
+from fleet_sites import COLLECTIONS, ROLLOUT_PLAYBOOK, TEST_PLAYBOOKS, PrinterSim, Site, run_playbook, write_inventory
 
 FIRMWARE_BYTES = 300 * 1024 + 7
 REPORT_COLUMNS = ('site', 'printer', 'port', 'file', 'result', 'bytes_taken', 'file_size', 'sha256', 'code', 'text',
@@ -130,6 +130,25 @@ class Printers(FleetTest):
         self.assertTrue(said)
         self.assertIn(said, json.dumps(run.report), run.explain())
         self.assertEqual(site.document.read_bytes(), b'\x02')
+
+
+class Documentation(unittest.TestCase):
+    def test_ansible_doc_shows_every_option_each_module_takes_with_examples_and_return_values(self):
+        modules = sorted(path.stem for path in (COLLECTIONS / 'ansible_collections/quarn/fleet/plugins/modules').glob('*.py'))
+        self.assertEqual(modules, ['detect', 'download', 'printers'])
+        environment = dict(os.environ, ANSIBLE_COLLECTIONS_PATH=str(COLLECTIONS), PYTHONDONTWRITEBYTECODE='1')
+        for module in modules:
+            name = 'quarn.fleet.' + module
+            shown = subprocess.run(['ansible-doc', '--json', name], env=environment, capture_output=True, text=True,
+                                   timeout=120)
+            self.assertEqual(shown.returncode, 0, shown.stderr)
+            doc = json.loads(shown.stdout)[name]
+            self.assertTrue(doc['examples'] and doc['return'], name)
+            # The module itself names every parameter it takes when it is given one it does not.
+            refused = subprocess.run(['ansible', 'localhost', '-m', name, '-a', 'document=/nonexistent name=x no_such_option=1'],
+                                     env=environment, capture_output=True, text=True, timeout=120)
+            taken = refused.stdout.split('Supported parameters include: ')[-1].split('.')[0].split(', ')
+            self.assertEqual(sorted(doc['doc']['options']), sorted(taken), name + '\n' + refused.stdout)
 
 
 class Detect(FleetTest):
