@@ -150,6 +150,9 @@ void CFirmwareDownloaderView::OnWindowMessage(unsigned message, WPARAM wParam, L
         // The download thread has moved on: its errors are shown here, where waiting for the
         // click holds no printer.
         const std::unique_ptr<DownloadOutcome> outcome(reinterpret_cast<DownloadOutcome*>(lParam));
+        if (const auto warning = m_journal.Append(*outcome, "QuarnDownloader",
+                                                  CDownloadJournal::DocumentPath(m_pDocument->PathName().toStdString())))
+            AfxMessageBox(*warning, MB_OK);
         if (outcome->result == DownloadResult::failed) AfxMessageBox(OutcomeMessage(*outcome), MB_OK);
         if (outcome->calibration == CalibrationResult::failed) AfxMessageBox(outcome->calibrationMessage, MB_OK);
         break;

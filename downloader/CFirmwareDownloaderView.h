@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "CDownloadJournal.h"
 #include "CQuarnPrinters.h"
 #include "CWnd.h"
 
@@ -98,6 +99,7 @@ private:
     CQuarnPrinters* Printers() const;
 
     CFirmwareDownloaderDoc* m_pDocument;
+    CDownloadJournal m_journal;
     ICommandRouter* m_pRouter = nullptr;
     QLabel* m_pEmptyHint = nullptr;
     int m_nActiveDownloads = 0;

@@ -14,7 +14,8 @@
 DownloaderFixture::DownloaderFixture()
     : m_config("XDG_CONFIG_HOME", m_folder.MakeFolder("config").string()),
       m_temp("TMPDIR", m_folder.MakeFolder("tmp").string()),
-      m_runtime("XDG_RUNTIME_DIR", m_folder.MakePrivateFolder("run").string())
+      m_runtime("XDG_RUNTIME_DIR", m_folder.MakePrivateFolder("run").string()),
+      m_state("XDG_STATE_HOME", m_folder.MakeFolder("state").string())
 {
     // Each test starts from a first run: nothing stored.
     CSettingsApplication::Release();

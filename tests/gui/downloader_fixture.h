@@ -61,6 +61,7 @@ private:
     ScopedEnvironment m_config;
     ScopedEnvironment m_temp;
     ScopedEnvironment m_runtime;
+    ScopedEnvironment m_state;
     ScriptedUserInterface m_ui;
     std::unique_ptr<CFirmwareDownloaderApp> m_app;
 };
