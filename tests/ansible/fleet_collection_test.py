@@ -179,13 +179,18 @@ class Detect(FleetTest):
         for namespace in (self.program, self.printers):
             subprocess.run(['ip', 'netns', 'del', namespace], capture_output=True)
 
-    def test_detect_adds_and_renames_what_answers_and_a_second_search_changes_nothing(self):
+    def site_with_printers(self):
+        """A site whose document knows 10.232.0.3 as Old; Office and Lab answer the search."""
         site = Site('site-a', self.root, {})
         self.sites.append(site)
         self.assertEqual(site.quarnctl('add', str(site.document), '--network', '10.232.0.3', '--name', 'Old').returncode, 0)
         site.sim = PrinterSim(site.folder, ['Office@10.232.0.2:9100,discovery', 'Lab@10.232.0.3:9100,discovery'],
                               prefix=['ip', 'netns', 'exec', self.printers],
                               options=['--discovery-broadcast', '255.255.255.255'])
+        return site
+
+    def test_detect_adds_and_renames_what_answers_and_a_second_search_changes_nothing(self):
+        site = self.site_with_printers()
         inventory = write_inventory(self.root, [site])
         inside = ['ip', 'netns', 'exec', self.program]
 
@@ -199,6 +204,21 @@ class Detect(FleetTest):
         again = run_playbook(self.root, TEST_PLAYBOOKS / 'site_detect.yml', inventory, prefix=inside)
         self.assertEqual(again.returncode, 0, again.explain())
         self.assertFalse(again.results('Search the site')['site-a']['changed'], again.explain())
+
+    def test_a_search_that_cannot_take_its_port_fails_the_task_with_quarnctls_reason(self):
+        site = self.site_with_printers()
+        inventory = write_inventory(self.root, [site])
+        before = site.document.read_bytes()
+        # Beside the simulator, whose printers hold the search's UDP port.
+        run = run_playbook(self.root, TEST_PLAYBOOKS / 'site_detect.yml', inventory,
+                           prefix=['ip', 'netns', 'exec', self.printers])
+        self.assertNotEqual(run.returncode, 0, run.explain())
+        failed = run.results('Search the site')['site-a']
+        self.assertTrue(failed['failed'])
+        self.assertEqual((failed['rc'], failed['added'], failed['renamed']), (1, [], []), run.explain())
+        self.assertEqual(failed['msg'], failed['stderr'].strip(), 'the reason is quarnctl\'s own')
+        self.assertIn('4201', failed['msg'])
+        self.assertEqual(site.document.read_bytes(), before)
 
 
 def main():
