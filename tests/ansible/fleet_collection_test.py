@@ -13,7 +13,8 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from fleet_sites import COLLECTIONS, ROLLOUT_PLAYBOOK, TEST_PLAYBOOKS, PrinterSim, Site, run_playbook, write_inventory
+from fleet_sites import (COLLECTIONS, ROLLOUT_PLAYBOOK, TEST_PLAYBOOKS, PrinterSim, Site, run_playbook, sha256_of,
+                         write_inventory)
 
 FIRMWARE_BYTES = 300 * 1024 + 7
 REPORT_COLUMNS = ('site', 'printer', 'port', 'file', 'result', 'bytes_taken', 'file_size', 'sha256', 'code', 'text',
@@ -86,6 +87,35 @@ class Rollout(FleetTest):
         self.assertFalse(any(site.firmware.exists() for site in self.sites), 'check mode copied the firmware')
         self.assertEqual(self.stop_printers(), {site.name: [] for site in self.sites})
 
+
+    def test_a_site_with_a_failing_printer_fails_and_stops_the_rollout_and_the_report_says_why(self):
+        inventory = self.three_sites(failing_site='site-a')
+        # One site per batch: the failed first site stops the rollout before the others.
+        run = self.rollout(inventory, '-e', 'rollout_batch=1', '-e', 'rollout_skip_current=false')
+        self.assertNotEqual(run.returncode, 0, run.explain())
+        self.assertEqual(run.stats('site-a')['failures'], 1, run.explain())
+        self.assertNotIn('site-b', run.report['stats'], 'the rollout went on after a failed batch')
+        rows = self.report()
+        self.assertEqual(sorted(rows), [('site-a', 'site-a-bench'), ('site-a', 'site-a-dock')])
+        delivered = rows['site-a', 'site-a-bench']
+        self.assertEqual((delivered['result'], delivered['bytes_taken'], delivered['sha256']),
+                         ('ok', FIRMWARE_BYTES, sha256_of(self.firmware)))
+        failed = rows['site-a', 'site-a-dock']
+        self.assertEqual(failed['result'], 'failed')
+        self.assertNotEqual(failed['code'], 0)
+        self.assertTrue(failed['text'])
+        self.assertLess(failed['bytes_taken'], FIRMWARE_BYTES)
+        self.assertIsNone(failed['sha256'])
+        connections = self.stop_printers()
+        self.assertEqual(connections['site-b'] + connections['site-c'], [])
+
+    def test_allowed_failures_keep_a_site_with_a_failing_printer_going(self):
+        inventory = self.three_sites(failing_site='site-b')
+        run = self.rollout(inventory, '-e', 'rollout_allowed_failures=50%', '-e', 'rollout_skip_current=false')
+        self.assertEqual(run.returncode, 0, run.explain())
+        rows = self.report()
+        self.assertEqual(rows['site-b', 'site-b-dock']['result'], 'failed')
+        self.assertEqual([key for key, row in rows.items() if row['result'] != 'ok'], [('site-b', 'site-b-dock')])
 
 class Printers(FleetTest):
     def test_a_second_run_changes_nothing_and_check_mode_leaves_the_document_alone(self):
