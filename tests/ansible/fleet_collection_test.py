@@ -71,6 +71,20 @@ class Rollout(FleetTest):
     def stop_printers(self):
         return {site.name: site.sim.stop() for site in self.sites}
 
+    def test_every_printer_of_every_site_gets_its_file_byte_for_byte_once(self):
+        inventory = self.three_sites()
+        run = self.rollout(inventory, '-e', 'rollout_skip_current=false')
+        self.assertEqual(run.returncode, 0, run.explain())
+        rows = self.report()
+        self.assertEqual(sorted(rows), sorted((site.name, printer) for site in self.sites for printer in site.printers))
+        expected = (FIRMWARE_BYTES, sha256_of(self.firmware))
+        self.assertEqual({(row['result'], row['bytes_taken'], row['sha256']) for row in rows.values()}, {('ok', *expected)})
+        connections = self.stop_printers()
+        for site in self.sites:
+            received = sorted((entry['printer'], entry['bytes'], entry['sha256']) for entry in connections[site.name])
+            self.assertEqual(received, sorted((printer, *expected) for printer in site.printers),
+                             'what %s received, one connection per printer' % site.name)
+
     def test_check_mode_reports_what_would_be_sent_and_opens_no_connection(self):
         inventory = self.three_sites()
         # The documents exist, so that there is something to foresee.
