@@ -160,6 +160,26 @@ class Printers(FleetTest):
                    if entry['name'] in ('Packing', 'Shelf')]
         self.assertEqual([(entry['name'], entry['baud']) for entry in packing], [('Packing', 19200)])
 
+    def test_settings_quarnctl_refuses_leave_the_printer_as_it_was(self):
+        inventory = self.three_sites()
+        self.assertEqual(self.site_printers(inventory).returncode, 0)
+        site = self.sites[0]
+        listed = site.quarnctl('list', str(site.document), '--json').stdout
+        dock = site.host_vars()['site_printers'][0]
+        # The bench printer moved onto the dock's address: re-adding it there is refused.
+        playbook = self.root / 'move.yml'
+        playbook.write_text(json.dumps([{'hosts': site.name, 'gather_facts': False,
+                                         'environment': '{{ site_environment }}',
+                                         'tasks': [{'name': 'Move', 'quarn.fleet.printers': {
+                                             'document': str(site.document), 'name': 'site-a-bench', 'port': dock['port'],
+                                             'tcp_port': dock['tcp_port'], 'quarnctl': '{{ quarnctl_path }}'}}]}]))
+        run = run_playbook(self.root, playbook, inventory)
+        self.assertNotEqual(run.returncode, 0, run.explain())
+        moved = run.results('Move')[site.name]
+        self.assertIn('already been used', moved['msg'])
+        self.assertFalse(moved['changed'])
+        self.assertEqual(site.quarnctl('list', str(site.document), '--json').stdout, listed)
+
     def test_a_missing_quarnctl_and_quarnctls_own_refusal_fail_the_task_with_their_reason(self):
         site = Site('site-a', self.root, {})
         inventory = write_inventory(self.root, [site])
