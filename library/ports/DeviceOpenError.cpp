@@ -48,8 +48,16 @@ CString DeviceAccessAdvice(const CString& device)
            ". Ask an administrator to give you access to it.";
 }
 
+void ThrowDeviceInUse(const CString& device)
+{
+    // Busy is worth telling apart from missing: the operator closes the other program
+    // instead of looking for a cable.
+    throw new CQuarnPrinterException(errPortUnavailable, device + " is in use by another program.");
+}
+
 void ThrowDeviceOpenError(const CString& device, int error)
 {
+    if (error == EBUSY) ThrowDeviceInUse(device);
     if (error != EACCES && error != EPERM) ThrowPrinterError(errPortUnavailable);
     // A refusal is the system's, not a port that is missing or busy, so it keeps the
     // system's error number and says what would let the open succeed.

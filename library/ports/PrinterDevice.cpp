@@ -26,7 +26,9 @@ int OpenPrinterDevice(const CString& path, int flags)
     }
     const bool terminal = ::isatty(fd) != 0;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || (terminal && ::ioctl(fd, TIOCEXCL) != 0)) {
+        const int error = errno;
         ::close(fd);
+        if (error == EWOULDBLOCK || error == EBUSY) ThrowDeviceInUse(path);
         ThrowPrinterError(errPortUnavailable);
     }
     return fd;

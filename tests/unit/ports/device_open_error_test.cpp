@@ -57,11 +57,14 @@ TEST(DeviceOpenError, RefusalNamesTheDeviceAndWhoMayOpenIt)
     EXPECT_FALSE(Contains(toOwner.m_strDetail, "group")) << toOwner.m_strDetail;
 }
 
-TEST(DeviceOpenError, MissingOrBusyPortsAreUnavailable)
+TEST(DeviceOpenError, MissingOrBusyPortsAreUnavailableAndABusyOneSaysSo)
 {
-    for (const int error : {ENOENT, EBUSY, ENXIO}) {
+    for (const int error : {ENOENT, ENXIO}) {
         const CQuarnPrinterException unavailable = ErrorFor("/dev/ttyS98", error);
         EXPECT_EQ(unavailable.m_dwCode, errPortUnavailable) << error;
         EXPECT_EQ(unavailable.m_strDetail, "") << error;
     }
+    const CQuarnPrinterException busy = ErrorFor("/dev/ttyS98", EBUSY);
+    EXPECT_EQ(busy.m_dwCode, errPortUnavailable);
+    EXPECT_EQ(busy.m_strDetail, "/dev/ttyS98 is in use by another program.");
 }

@@ -164,7 +164,14 @@ TEST(PortBase, SecondOpenOfALockedDeviceIsRefusedUntilTheFirstCloses)
     first.m_strDevice = second.m_strDevice = terminal.DevicePath();
 
     first.Open();
-    EXPECT_EQ(PrinterErrorOf([&] { second.Open(); }), errPortUnavailable);
+    try {
+        second.Open();
+        ADD_FAILURE() << "a held device was opened a second time";
+    } catch (CQuarnPrinterException* e) {
+        EXPECT_EQ(e->m_dwCode, errPortUnavailable);
+        EXPECT_EQ(e->m_strDetail, terminal.DevicePath() + " is in use by another program.");
+        e->Delete();
+    }
     EXPECT_FALSE(second.IsOpen());
     first.Close();
 
