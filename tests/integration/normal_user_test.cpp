@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 #include <filesystem>
@@ -169,6 +170,7 @@ TEST_F(NormalUser, AnotherUsersProgramHoldingThePrinterKeepsItsBytesOut)
     const auto refused = m_runner.Run({"download", Doc()});
     EXPECT_EQ(refused.exitStatus, 1) << refused.out << refused.err;
     EXPECT_TRUE(Contains(refused.out, "Line\tfailed")) << refused.out;
+    EXPECT_TRUE(Contains(refused.out + refused.err, m_device + " is in use by another program.")) << refused.err;
     for (const auto& session : m_sim.SerialSessions()) EXPECT_EQ(session.bytes, 0u);
 
     held.Close();
@@ -182,6 +184,33 @@ TEST_F(NormalUser, AnotherUsersProgramHoldingThePrinterKeepsItsBytesOut)
     }
     ASSERT_FALSE(sessions.empty());
     EXPECT_EQ(sessions.back().sha256, Sha256::Of(ScratchFile::Pattern(200 * 1024 + 5)));
+
+    // The other way round: the user's program holds the device, and root, whom a terminal's
+    // exclusive mode would let in, is kept out by the lock.
+    const fs::path locked = m_folder.Path() / "locked";
+    const std::string holder = "setpriv --reuid=" + std::to_string(m_user.Uid()) + " --regid=" +
+                               std::to_string(m_user.Gid()) + " --groups=" + std::to_string(m_user.DeviceGroupId()) +
+                               " flock --exclusive --timeout 5 " + m_device + " sh -c 'touch " + locked.string() +
+                               "; exec sleep 30' >/dev/null 2>&1 & echo $!";
+    FILE* started = popen(holder.c_str(), "r");
+    ASSERT_NE(started, nullptr);
+    int holderPid = 0;
+    ASSERT_EQ(fscanf(started, "%d", &holderPid), 1);
+    pclose(started);
+    const auto lockDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!fs::exists(locked) && std::chrono::steady_clock::now() < lockDeadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(fs::exists(locked)) << "the user's program never held the device";
+    CSerialPort rootPort;
+    rootPort.m_strDevice = m_device;
+    try {
+        rootPort.Open();
+        ADD_FAILURE() << "root opened a device the user's program holds";
+    } catch (CQuarnPrinterException* e) {
+        CExceptionHolder<> error(e);
+        EXPECT_EQ(e->m_strDetail, m_device + " is in use by another program.");
+    }
+    std::system(("pkill -P " + std::to_string(holderPid) + "; kill " + std::to_string(holderPid)).c_str());
 }
 
 TEST_F(NormalUser, ListsThePortsItMayNotOpen)
