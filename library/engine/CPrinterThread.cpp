@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <iterator>
 #include <new>
-#include <stdexcept>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -127,8 +126,6 @@ long CPrinterThread::Transfer(const CPrinterLink::Snapshot& snapshot, DownloadOu
         RecordError(e, outcome);
     } catch (const std::bad_alloc&) {
         outcome.text = "There was not enough memory to send the file.";
-    } catch (const std::runtime_error& e) {
-        outcome.text = e.what();
     }
     m_pFile.reset();
     if (snapshot.pPort) {

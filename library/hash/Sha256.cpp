@@ -1,34 +1,24 @@
+// The plain SHA-256 functions, not the EVP interface: EVP keeps per-thread state that a
+// download thread may still hold when the process ends, while these keep everything in the
+// object itself.
+#define OPENSSL_SUPPRESS_DEPRECATED
 #include "Sha256.h"
 
-#include <openssl/evp.h>
-#include <stdexcept>
+#include <openssl/sha.h>
 
 #include "HexText.h"
 
-Sha256::Sha256() : m_context(EVP_MD_CTX_new())
-{
-    if (!m_context || EVP_DigestInit_ex(m_context, EVP_sha256(), nullptr) != 1) {
-        EVP_MD_CTX_free(m_context);
-        throw std::runtime_error("SHA-256 is not available");
-    }
-}
+Sha256::Sha256() : m_state(std::make_unique<SHA256state_st>()) { SHA256_Init(m_state.get()); }
 
-Sha256::~Sha256()
-{
-    EVP_MD_CTX_free(m_context);
-}
+Sha256::~Sha256() = default;
 
-void Sha256::Update(const void* data, std::size_t length)
-{
-    EVP_DigestUpdate(m_context, data, length);
-}
+void Sha256::Update(const void* data, std::size_t length) { SHA256_Update(m_state.get(), data, length); }
 
 std::string Sha256::FinalHex()
 {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_DigestFinal_ex(m_context, digest, &length);
-    return HexText(std::string_view(reinterpret_cast<const char*>(digest), length));
+    unsigned char digest[SHA256_DIGEST_LENGTH];
+    SHA256_Final(digest, m_state.get());
+    return HexText(std::string_view(reinterpret_cast<const char*>(digest), sizeof digest));
 }
 
 std::string Sha256::Of(std::string_view bytes)

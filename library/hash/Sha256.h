@@ -2,10 +2,11 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
-struct evp_md_ctx_st;
+struct SHA256state_st;
 
 class Sha256 {
 public:
@@ -21,5 +22,5 @@ public:
     static std::string Of(std::string_view bytes);
 
 private:
-    evp_md_ctx_st* m_context;
+    std::unique_ptr<SHA256state_st> m_state;
 };

@@ -9,6 +9,7 @@
 
 #include "CDownloadJournal.h"
 #include "ScopedEnvironment.h"
+#include "Sha256.h"
 #include "TemporaryFolder.h"
 
 namespace {
@@ -201,6 +202,17 @@ TEST(DownloadOutcomeTimes, AreWrittenInUtcWithMillisecondsAndReadBack)
     for (const char* bad : {"2026-13-01", "2026-02-30", "2026-12-08T25:00:00Z", "2026-12-08 ", "yesterday", "",
                             "2999-01-01", "1969-12-31"})
         EXPECT_FALSE(ParseIsoUtc(bad)) << bad;
+}
+
+// The hash the journal keeps is compared across programs and runs: it must be the standard one.
+TEST(Sha256Digest, IsTheStandardOneWhateverTheFeeding)
+{
+    EXPECT_EQ(Sha256::Of(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(Sha256::Of("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    const std::string million(1000000, 'a');
+    Sha256 pieces;
+    for (std::size_t at = 0; at < million.size(); at += 999) pieces.Update(million.data() + at, std::min<std::size_t>(999, million.size() - at));
+    EXPECT_EQ(pieces.FinalHex(), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
 }  // namespace
