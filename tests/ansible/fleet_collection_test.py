@@ -71,14 +71,22 @@ class Rollout(FleetTest):
     def stop_printers(self):
         return {site.name: site.sim.stop() for site in self.sites}
 
-    def test_every_printer_of_every_site_gets_its_file_byte_for_byte_once(self):
+    def test_every_printer_of_every_site_gets_its_file_byte_for_byte_once_and_then_is_skipped(self):
         inventory = self.three_sites()
-        run = self.rollout(inventory, '-e', 'rollout_skip_current=false')
+        run = self.rollout(inventory)
         self.assertEqual(run.returncode, 0, run.explain())
         rows = self.report()
         self.assertEqual(sorted(rows), sorted((site.name, printer) for site in self.sites for printer in site.printers))
         expected = (FIRMWARE_BYTES, sha256_of(self.firmware))
         self.assertEqual({(row['result'], row['bytes_taken'], row['sha256']) for row in rows.values()}, {('ok', *expected)})
+
+        # Every printer has the file now: neither a check nor a second rollout would send it again.
+        for options in (['--check'], []):
+            again = self.rollout(inventory, *options)
+            self.assertEqual(again.returncode, 0, again.explain())
+            rows = self.report()
+            self.assertEqual(sorted(rows), sorted((site.name, printer) for site in self.sites for printer in site.printers))
+            self.assertEqual({row['result'] for row in rows.values()}, {'skipped'}, options)
         connections = self.stop_printers()
         for site in self.sites:
             received = sorted((entry['printer'], entry['bytes'], entry['sha256']) for entry in connections[site.name])
@@ -130,6 +138,13 @@ class Rollout(FleetTest):
         rows = self.report()
         self.assertEqual(rows['site-b', 'site-b-dock']['result'], 'failed')
         self.assertEqual([key for key, row in rows.items() if row['result'] != 'ok'], [('site-b', 'site-b-dock')])
+
+        # A retry goes only to the printer that failed, which fails again: alone, it is too many.
+        retry = self.rollout(inventory, '-e', 'rollout_allowed_failures=50%', '-e', 'rollout_failed_only=true')
+        self.assertNotEqual(retry.returncode, 0, retry.explain())
+        self.assertEqual([(key, row['result']) for key, row in self.report().items()], [(('site-b', 'site-b-dock'), 'failed')])
+        connections = self.stop_printers()
+        self.assertEqual(sorted(entry['printer'] for entry in connections['site-b']), ['site-b-bench', 'site-b-dock', 'site-b-dock'])
 
 class Printers(FleetTest):
     def test_a_second_run_changes_nothing_and_check_mode_leaves_the_document_alone(self):

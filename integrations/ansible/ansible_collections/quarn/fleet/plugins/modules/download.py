@@ -94,12 +94,12 @@ would_send:
   sample: [{printer: Dock-1, kind: network, port: 10.20.0.31, file: /srv/labels/firmware-4.3.prg}]
 '''
 
+import hashlib
 import json
 import re
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.quarn.fleet.plugins.module_utils.quarnctl import Quarnctl, quarnctl_argument_spec
-from ansible_collections.quarn.fleet.plugins.module_utils.journal import last_outcomes, sha256_of
 
 SKIPPED_LINE = re.compile(r'^(?:quarnctl: )?(.*) skipped: already has this file$')
 
@@ -133,7 +133,28 @@ def download(module, quarnctl, global_options):
     return outcomes, skipped
 
 
-def foresee(module, quarnctl):
+def last_outcomes(quarnctl, global_options):
+    """The last journal entry of each printer of the document, as quarnctl's history gives them (oldest first)."""
+    command = global_options + ['history', quarnctl.document, '--json']
+    rc, out, err = quarnctl.run(command)
+    try:
+        return {entry['printer']: entry for entry in json.loads(out)}
+    except ValueError:
+        quarnctl.fail([quarnctl.path] + command, rc, out, err)
+
+
+def sha256_of(path):
+    digest = hashlib.sha256()
+    try:
+        with open(path, 'rb') as source:
+            for block in iter(lambda: source.read(1 << 20), b''):
+                digest.update(block)
+    except OSError:
+        return None
+    return digest.hexdigest()
+
+
+def foresee(module, quarnctl, global_options):
     """The printers a download would send to, without opening any of them."""
     params = module.params
     printers = quarnctl.printers()
@@ -146,7 +167,7 @@ def foresee(module, quarnctl):
     without_file = [entry['name'] for entry in chosen if not entry['downloadFile']]
     if without_file:
         module.fail_json(msg='%s: no download file chosen, so a download would refuse to start' % ', '.join(without_file))
-    last = last_outcomes(params['journal'], quarnctl.document) if params['failed_only'] or params['skip_current'] else {}
+    last = last_outcomes(quarnctl, global_options) if params['failed_only'] or params['skip_current'] else {}
     if params['failed_only']:
         chosen = [entry for entry in chosen if last.get(entry['name'], {}).get('result') in ('failed', 'cancelled')]
     skipped = []
@@ -175,12 +196,13 @@ def main():
     quarnctl = Quarnctl(module)
     failures_allowed(module, 0)
 
+    journal = module.params['journal']
+    global_options = ['--journal', journal] if journal else []
     if module.check_mode:
-        would_send, skipped = foresee(module, quarnctl)
+        would_send, skipped = foresee(module, quarnctl, global_options)
         module.exit_json(changed=bool(would_send), would_send=would_send, outcomes=[], failed_printers=[], skipped_printers=skipped)
 
-    journal = module.params['journal']
-    outcomes, skipped = download(module, quarnctl, ['--journal', journal] if journal else [])
+    outcomes, skipped = download(module, quarnctl, global_options)
     failed = [outcome['printer'] for outcome in outcomes if outcome['result'] != 'ok']
     result = dict(changed=any(outcome['bytes_taken'] > 0 for outcome in outcomes),
                   outcomes=outcomes, failed_printers=failed, skipped_printers=skipped)
