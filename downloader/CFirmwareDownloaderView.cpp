@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QStyle>
 
 #include "CFileDialog.h"
 #include "CFirmwareDownloaderDoc.h"
@@ -44,6 +45,12 @@ void Report(CQuarnPrinterException* e, unsigned fallbackId = 0)
 {
     e->ReportError(MB_OK, fallbackId);
     e->Delete();
+}
+
+CFirmwareDownloaderView::RowStatus WaitingStatus()
+{
+    return {QString::fromLatin1(DownloaderStrings::kStatusWaiting), QString(),
+            QApplication::style()->standardIcon(QStyle::SP_MediaPause), true};
 }
 
 class WaitCursor {
@@ -126,13 +133,21 @@ CQuarnPrinters* CFirmwareDownloaderView::Printers() const { return m_pDocument->
 void CFirmwareDownloaderView::PostMessage(unsigned message, WPARAM wParam, LPARAM lParam)
 {
     const unsigned generation = m_nGeneration.load();
+    const unsigned list = m_nList.load();
     QMetaObject::invokeMethod(
-        this, [this, message, wParam, lParam, generation] { OnWindowMessage(message, wParam, lParam, generation); },
+        this,
+        [this, message, wParam, lParam, generation, list] {
+            OnWindowMessage(message, wParam, lParam, generation, list);
+        },
         Qt::QueuedConnection);
 }
 
-void CFirmwareDownloaderView::OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam, unsigned generation)
+void CFirmwareDownloaderView::OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam, unsigned generation,
+                                              unsigned list)
 {
+    // A printer of a list that has been replaced may have left a message behind; its
+    // record, and its place in the run, are gone.
+    if (list != m_nList.load()) return;
     auto* pPrinter = reinterpret_cast<CQuarnPrinterData*>(wParam);
     const bool current = generation == m_nGeneration.load();
     switch (message) {
@@ -143,7 +158,7 @@ void CFirmwareDownloaderView::OnWindowMessage(unsigned message, WPARAM wParam, L
         OnDownloadProgress(pPrinter, static_cast<std::int64_t>(lParam), current);
         break;
     case WM_DOWNLOAD_END:
-        OnDownloadEnd(pPrinter, current);
+        OnDownloadEnd(pPrinter, static_cast<long>(lParam), current);
         break;
     default:
         break;
@@ -152,8 +167,12 @@ void CFirmwareDownloaderView::OnWindowMessage(unsigned message, WPARAM wParam, L
 
 void CFirmwareDownloaderView::OnDownloadBegin(CQuarnPrinterData* pPrinter, std::int64_t length, bool current)
 {
+    const auto row = current ? m_mapProgress.find(pPrinter) : m_mapProgress.end();
+    const QByteArray name = row != m_mapProgress.end() ? row->second.item->data(colName, kNameRole).toByteArray()
+                                                       : m_run.Name(pPrinter);
+    if (!m_run.Contains(pPrinter)) ClearStatus(name);
+    m_run.Begin(pPrinter, name);
     if (current) BeginProgress(pPrinter, length);
-    ++m_nActiveDownloads;
     emit CommandStateChanged();
 }
 
@@ -162,15 +181,47 @@ void CFirmwareDownloaderView::OnDownloadProgress(CQuarnPrinterData* pPrinter, st
     if (current) UpdateProgress(pPrinter, position);
 }
 
-void CFirmwareDownloaderView::OnDownloadEnd(CQuarnPrinterData* pPrinter, bool current)
+void CFirmwareDownloaderView::OnDownloadEnd(CQuarnPrinterData* pPrinter, long result, bool current)
 {
     if (current) {
         const auto it = m_mapProgress.find(pPrinter);
         const bool emptyFile = it != m_mapProgress.end() && it->second.bar && it->second.emptyFile;
         EndProgress(pPrinter, emptyFile ? QString::fromLatin1(DownloaderStrings::kEmptyFile) : QString());
     }
-    m_nActiveDownloads = std::max(0, m_nActiveDownloads - 1);
+    FinishDownload(pPrinter, result == kDownloadFailed ? CDownloadRun::EResult::Failed : CDownloadRun::EResult::Ok);
+}
+
+void CFirmwareDownloaderView::FinishDownload(CQuarnPrinterData* pPrinter, CDownloadRun::EResult result)
+{
+    if (m_run.Finish(pPrinter, result)) emit RunFinished(m_run.Totals());
     emit CommandStateChanged();
+}
+
+void CFirmwareDownloaderView::ForgetDownloads()
+{
+    ++m_nList;
+    std::erase_if(m_statusByName, [](const auto& entry) { return entry.second.transient; });
+    m_run.Clear();
+    emit CommandStateChanged();
+}
+
+void CFirmwareDownloaderView::SetStatus(const QByteArray& name, const RowStatus& status)
+{
+    m_statusByName[name] = status;
+    if (auto it = m_rowsByName.find(name); it != m_rowsByName.end()) ShowStatus(it->second, status);
+}
+
+void CFirmwareDownloaderView::ClearStatus(const QByteArray& name)
+{
+    m_statusByName.erase(name);
+    if (auto it = m_rowsByName.find(name); it != m_rowsByName.end()) ShowStatus(it->second, RowStatus{});
+}
+
+void CFirmwareDownloaderView::ShowStatus(QTreeWidgetItem* row, const RowStatus& status)
+{
+    row->setText(colStatus, status.text);
+    row->setToolTip(colStatus, status.toolTip);
+    row->setIcon(colStatus, status.icon);
 }
 
 void CFirmwareDownloaderView::OnInitialUpdate()
@@ -189,6 +240,11 @@ void CFirmwareDownloaderView::OnUpdate()
             CQuarnPrinterData* pPrinter = printers->GetNextPrinter(pos);
             QTreeWidgetItem* row = MakeRow(pPrinter);
             m_mapProgress.emplace(pPrinter, Cell{row, nullptr});
+            const QByteArray name = row->data(colName, kNameRole).toByteArray();
+            m_rowsByName[name] = row;
+            // A printer keeps its last outcome across rebuilds as long as it keeps its name.
+            if (auto status = m_statusByName.find(name); status != m_statusByName.end())
+                ShowStatus(row, status->second);
             rows.append(row);
         }
         // One insertion and one measurement for the whole list keep a rebuild of a
@@ -233,6 +289,7 @@ void CFirmwareDownloaderView::RemoveAllRows()
     ++m_nGeneration;
     for (auto& [printer, cell] : m_mapProgress) DestroyBar(cell);
     m_mapProgress.clear();
+    m_rowsByName.clear();
     clear();
 }
 
@@ -423,28 +480,49 @@ void CFirmwareDownloaderView::OnFirmwareClear()
     SelectPrinters(selected);
 }
 
-void CFirmwareDownloaderView::OnDownloadAll()
+void CFirmwareDownloaderView::RequestDownloads(const CMapStringToOb* pSelection)
 {
-    try {
-        Printers()->DownloadToPrinters(nullptr);
-    } catch (CQuarnPrinterException* e) {
-        Report(e);
+    for (auto& [pPrinter, cell] : m_mapProgress) {
+        const QByteArray name = cell.item->data(colName, kNameRole).toByteArray();
+        const bool chosen = pSelection ? pSelection->count(name.toStdString()) != 0
+                                       : !cell.item->data(colName, kFileRole).toByteArray().isEmpty();
+        if (!chosen) continue;
+        m_run.Request(pPrinter, name);
+        SetStatus(name, WaitingStatus());
     }
 }
+
+void CFirmwareDownloaderView::StartDownloads(const CMapStringToOb* pSelection)
+{
+    RequestDownloads(pSelection);
+    try {
+        Printers()->DownloadToPrinters(pSelection);
+    } catch (CQuarnPrinterException* e) {
+        // Which requests the library took before it failed is not known; those it took
+        // join the run again when they begin.
+        for (const QByteArray& name : m_run.ForgetWaiting()) ClearStatus(name);
+        Report(e);
+    }
+    emit CommandStateChanged();
+}
+
+void CFirmwareDownloaderView::OnDownloadAll() { StartDownloads(nullptr); }
 
 void CFirmwareDownloaderView::OnDownloadSelected()
 {
     if (SelectedCount() == 0) return;
     CMapStringToOb map;
     BuildSelectedMap(map);
-    try {
-        Printers()->DownloadToPrinters(&map);
-    } catch (CQuarnPrinterException* e) {
-        Report(e);
-    }
+    StartDownloads(&map);
 }
 
-void CFirmwareDownloaderView::OnDownloadCancel() { Printers()->CancelDownload(); }
+void CFirmwareDownloaderView::OnDownloadCancel()
+{
+    Printers()->CancelDownload();
+    // The queued requests are dropped without a word from the library.
+    for (const QByteArray& name : m_run.ForgetWaiting()) ClearStatus(name);
+    emit CommandStateChanged();
+}
 
 void CFirmwareDownloaderView::OnTestPageQPL()
 {

@@ -3,13 +3,16 @@
 // the printers' download threads report to.
 #pragma once
 
+#include <QIcon>
 #include <QTreeWidget>
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
+#include "CDownloadRun.h"
 #include "CQuarnPrinters.h"
 #include "CWnd.h"
 
@@ -23,6 +26,14 @@ class CFirmwareDownloaderView : public QTreeWidget, public CWnd {
     Q_OBJECT
 public:
     enum EColumn { colName, colModel, colPort, colFile, colStatus, colCount };
+
+    // What the Download Status cell shows when no bar covers it.
+    struct RowStatus {
+        QString text;
+        QString toolTip;
+        QIcon icon;
+        bool transient = false;  // true while the download runs (waiting, calibrating)
+    };
 
     explicit CFirmwareDownloaderView(CFirmwareDownloaderDoc* pDocument, QWidget* parent = nullptr);
     ~CFirmwareDownloaderView() override;
@@ -42,7 +53,12 @@ public:
     bool HasDownloadFiles(bool selectedOnly, bool everyRow) const;
     void BuildSelectedMap(CMapStringToOb& map) const;
 
-    int ActiveDownloads() const { return m_nActiveDownloads; }
+    // Downloads asked for and not over: waiting, sending or calibrating.
+    int ActiveDownloads() const { return m_run.Count(); }
+    // How the downloads of the current or last run have ended so far.
+    const CDownloadRun::Tally& RunTotals() const { return m_run.Totals(); }
+    // The printers' threads are gone with their list: nothing they posted counts any more.
+    void ForgetDownloads();
     int SelectedCount() const;
     int RowCount() const { return topLevelItemCount(); }
     // The row's bar while its download runs, else null.
@@ -70,6 +86,8 @@ public:
 signals:
     // The selection, the rows or the count of running downloads changed.
     void CommandStateChanged();
+    // The last download of a run is over.
+    void RunFinished(const CDownloadRun::Tally& totals);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -83,11 +101,21 @@ private:
         bool emptyFile = false;  // the running download's file had no byte to send
     };
 
-    // A message from a printer thread; generation is the rebuild it was posted during.
-    void OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam, unsigned generation);
+    // A message from a printer thread; generation is the rebuild it was posted during, list
+    // the printer list it was posted under.
+    void OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam, unsigned generation, unsigned list);
+    // Puts the printers the library is about to queue into the run; Download All when null.
+    void RequestDownloads(const CMapStringToOb* pSelection);
+    // Queues the printers of pSelection (all when null) as the library's download does.
+    void StartDownloads(const CMapStringToOb* pSelection);
+    void FinishDownload(CQuarnPrinterData* pPrinter, CDownloadRun::EResult result);
     void OnDownloadBegin(CQuarnPrinterData* pPrinter, std::int64_t length, bool current);
     void OnDownloadProgress(CQuarnPrinterData* pPrinter, std::int64_t position, bool current);
-    void OnDownloadEnd(CQuarnPrinterData* pPrinter, bool current);
+    void OnDownloadEnd(CQuarnPrinterData* pPrinter, long result, bool current);
+    // Keeps status for the printer of that name and shows it on its row, if it has one.
+    void SetStatus(const QByteArray& name, const RowStatus& status);
+    void ClearStatus(const QByteArray& name);
+    static void ShowStatus(QTreeWidgetItem* row, const RowStatus& status);
     std::vector<QTreeWidgetItem*> SelectedRows() const;
     std::vector<CQuarnPrinterData*> SelectedPrinters() const;
     void SelectPrinters(const std::vector<CQuarnPrinterData*>& printers);
@@ -100,9 +128,14 @@ private:
     CFirmwareDownloaderDoc* m_pDocument;
     ICommandRouter* m_pRouter = nullptr;
     QLabel* m_pEmptyHint = nullptr;
-    int m_nActiveDownloads = 0;
+    CDownloadRun m_run;
+    // By printer name: a printer keeps its status across rebuilds while it keeps its name.
+    std::map<QByteArray, RowStatus> m_statusByName;
+    std::map<QByteArray, QTreeWidgetItem*> m_rowsByName;
     std::unordered_map<CQuarnPrinterData*, Cell> m_mapProgress;
     // Raised at every rebuild: a message posted before it names a record that may be gone,
     // and is used only to keep the count of running downloads.
     std::atomic<unsigned> m_nGeneration{0};
+    // Raised whenever the printer list is replaced or closed.
+    std::atomic<unsigned> m_nList{0};
 };

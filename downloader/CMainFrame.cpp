@@ -20,6 +20,7 @@
 #include "CSettingsApplication.h"
 #include "CommandTable.h"
 #include "DownloaderStrings.h"
+#include "IUserInterface.h"
 #include "ToolbarIcons.h"
 
 CMainFrame::CMainFrame(CFirmwareDownloaderApp* pApp, CFirmwareDownloaderDoc* pDocument)
@@ -263,8 +264,20 @@ void CMainFrame::OpenHelpFile()
     m_pHelp->ShowFile(HelpFilePath());
 }
 
+bool CMainFrame::MayStopDownloads()
+{
+    const int count = m_pView->ActiveDownloads();
+    if (count == 0) return true;
+    // Stopping is the list's own teardown, which cancels what runs and drops what waits.
+    return AfxMessageBox(StillRunningQuestion(count).toStdString(), MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    if (!MayStopDownloads()) {
+        event->ignore();
+        return;
+    }
     // Taken before the save question, so a cancelled close still remembers where it was.
     if (isVisible()) CSettingsApplication::Instance().m_wpMainWindow = GetWindowPlacement();
     if (!m_pDocument->SaveModified()) {

@@ -39,6 +39,10 @@ public:
     // for a start with no placement of its own to restore.
     void ShowMaximizedFirstTime();
 
+    // Before the printer list goes (close, New, Open): while downloads run or wait, asks
+    // whether to stop them; false keeps everything as it is.
+    bool MayStopDownloads();
+
     void OpenHelpFile();
     // Where the help document is looked for: beside the program, then where it is installed.
     static QString HelpFilePath();

@@ -652,6 +652,79 @@ private slots:
         QVERIFY(!view.ProgressBar(view.RowPrinter(0)));
         QCOMPARE(sim.WaitForRecords(1).front().bytes, 250u * 1024u);
     }
+
+    void queuedDownloadsCountAsRunningUntilCancelDropsThem()
+    {
+        DownloaderFixture fixture;
+        SimProcess sim({"--network", "First@127.0.0.2:0,rate=60000,rcvbuf=8192", "--network",
+                        "Second@127.0.0.3:0,rate=60000,rcvbuf=8192"});
+        sim.Start();
+        const auto firmware = fixture.WriteFile("firmware.prg", 300 * 1024);
+        QVERIFY(fixture.Start(fixture.WriteDocument(
+            "sim.qps", {{"First", "127.0.0.2", sim.PortOf("First"), firmware.string()},
+                        {"Second", "127.0.0.3", sim.PortOf("Second"), firmware.string()}})));
+        fixture.Printers().MaxSimultaneousDownloads(1);
+        CFirmwareDownloaderView& view = fixture.View();
+
+        fixture.Action(ID_DOWNLOAD_ALL).trigger();
+        // Both count from the request on, before either has begun: a second Download All
+        // would send every file twice.
+        QCOMPARE(view.ActiveDownloads(), 2);
+        QVERIFY(fixture.Enabled(ID_DOWNLOAD_CANCEL));
+        QVERIFY(!fixture.Enabled(ID_DOWNLOAD_ALL));
+        QCOMPARE(Cell(view, 1, 4), QStringLiteral("Waiting"));
+        QTRY_VERIFY_WITH_TIMEOUT(view.ProgressBar(view.RowPrinter(0)), 10000);
+        QCOMPARE(view.ActiveDownloads(), 2);
+        QCOMPARE(Cell(view, 1, 4), QStringLiteral("Waiting"));
+
+        fixture.Action(ID_DOWNLOAD_CANCEL).trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(view.ActiveDownloads(), 0, 30000);
+        QCOMPARE(Cell(view, 1, 4), QString());
+        QVERIFY(fixture.Enabled(ID_DOWNLOAD_ALL));
+        const std::vector<SimProcess::Connection> connections = sim.WaitForRecords(1);
+        QCOMPARE(connections.size(), std::size_t{1});
+        QCOMPARE(connections.front().printer, std::string("First"));
+    }
+
+    void closingNewOrOpenWhileDownloadsRunAsksFirst()
+    {
+        DownloaderFixture fixture;
+        SimProcess sim({"--network", "Slow@127.0.0.2:0,rate=60000,rcvbuf=8192"});
+        sim.Start();
+        const auto firmware = fixture.WriteFile("firmware.prg", 600 * 1024);
+        const auto document =
+            fixture.WriteDocument("sim.qps", {{"Slow", "127.0.0.2", sim.PortOf("Slow"), firmware.string()}});
+        QVERIFY(fixture.Start(document));
+        CFirmwareDownloaderView& view = fixture.View();
+        fixture.Action(ID_DOWNLOAD_ALL).trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(view.ProgressBar(view.RowPrinter(0)), 10000);
+
+        const QString question = QStringLiteral(
+            "1 download is still running or waiting. Stopping now leaves the running printers with part of their "
+            "file. Stop them?");
+        // Cancel keeps everything running, whichever way the list was to go.
+        fixture.Ui().QueueAnswer(IDCANCEL);
+        fixture.Frame().close();
+        fixture.Ui().QueueAnswer(IDCANCEL);
+        fixture.Action(ID_FILE_NEW).trigger();
+        ModalScript chooseDocument;
+        chooseDocument.Then(ChooseFile(document));
+        fixture.Ui().QueueAnswer(IDCANCEL);
+        fixture.Action(ID_FILE_OPEN).trigger();
+        QVERIFY(chooseDocument.Done());
+        QCOMPARE(ShownTexts(fixture.Ui()), (QStringList{question, question, question}));
+        QVERIFY(fixture.Frame().isVisible());
+        QCOMPARE(view.ActiveDownloads(), 1);
+        QVERIFY(view.ProgressBar(view.RowPrinter(0)));
+
+        // OK stops it: the printer is left with part of its file.
+        fixture.Ui().QueueAnswer(IDOK);
+        fixture.Action(ID_FILE_NEW).trigger();
+        QCOMPARE(view.RowCount(), 0);
+        QCOMPARE(view.ActiveDownloads(), 0);
+        QVERIFY(fixture.Enabled(ID_PRINTER_ADD));
+        QVERIFY(sim.WaitForRecords(1).front().bytes < 600u * 1024u);
+    }
 };
 
 QTEST_MAIN(DownloaderWindowTest)

@@ -1,0 +1,50 @@
+#include "CDownloadRun.h"
+
+void CDownloadRun::Request(CQuarnPrinterData* pPrinter, const QByteArray& name)
+{
+    if (m_entries.empty()) m_tally = Tally{};
+    m_entries[pPrinter] = Entry{name, EStage::Waiting};
+}
+
+void CDownloadRun::Begin(CQuarnPrinterData* pPrinter, const QByteArray& name)
+{
+    if (m_entries.empty()) m_tally = Tally{};
+    auto [it, added] = m_entries.try_emplace(pPrinter, Entry{name, EStage::Sending});
+    it->second.stage = EStage::Sending;
+}
+
+void CDownloadRun::Calibrating(CQuarnPrinterData* pPrinter)
+{
+    if (auto it = m_entries.find(pPrinter); it != m_entries.end()) it->second.stage = EStage::Calibrating;
+}
+
+bool CDownloadRun::Finish(CQuarnPrinterData* pPrinter, EResult result)
+{
+    if (m_entries.erase(pPrinter) == 0) return false;
+    switch (result) {
+    case EResult::Ok: ++m_tally.ok; break;
+    case EResult::Failed: ++m_tally.failed; break;
+    case EResult::Cancelled: ++m_tally.cancelled; break;
+    }
+    return m_entries.empty();
+}
+
+std::vector<QByteArray> CDownloadRun::ForgetWaiting()
+{
+    std::vector<QByteArray> names;
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+        if (it->second.stage == EStage::Waiting) {
+            names.push_back(it->second.name);
+            it = m_entries.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return names;
+}
+
+QByteArray CDownloadRun::Name(CQuarnPrinterData* pPrinter) const
+{
+    auto it = m_entries.find(pPrinter);
+    return it == m_entries.end() ? QByteArray() : it->second.name;
+}
