@@ -73,7 +73,7 @@ const ContextItem kOnItemMenu[] = {
     {"&Delete Printer(s)", ID_PRINTER_DELETE},
     {nullptr, ID_SEPARATOR},
     {"&Download To Selected", ID_DOWNLOAD_SELECTED}, {"&Cancel Download", ID_DOWNLOAD_CANCEL},
-    {"Print &KPL Test Page", ID_TEST_PAGE_KPL}, {"Print &QPL Test Page", ID_TEST_PAGE_QPL},
+    {"&Retry Failed", ID_DOWNLOAD_RETRY_FAILED}, {"Print &KPL Test Page", ID_TEST_PAGE_KPL}, {"Print &QPL Test Page", ID_TEST_PAGE_QPL},
 };
 
 const ContextItem kBackgroundMenu[] = {
@@ -82,6 +82,7 @@ const ContextItem kBackgroundMenu[] = {
     {"Add Printer...", ID_PRINTER_ADD}, {"Auto-Detect Printers", ID_PRINTER_AUTODETECT},
     {nullptr, ID_SEPARATOR},
     {"Download All", ID_DOWNLOAD_ALL}, {"Cancel Download", ID_DOWNLOAD_CANCEL},
+    {"Retry Failed", ID_DOWNLOAD_RETRY_FAILED},
 };
 
 }  // namespace
@@ -494,6 +495,7 @@ void CFirmwareDownloaderView::RequestDownloads(const CMapStringToOb* pSelection)
 
 void CFirmwareDownloaderView::StartDownloads(const CMapStringToOb* pSelection)
 {
+    if (m_run.Count() == 0) emit RunStarted();
     RequestDownloads(pSelection);
     try {
         Printers()->DownloadToPrinters(pSelection);
@@ -507,6 +509,29 @@ void CFirmwareDownloaderView::StartDownloads(const CMapStringToOb* pSelection)
 }
 
 void CFirmwareDownloaderView::OnDownloadAll() { StartDownloads(nullptr); }
+
+bool CFirmwareDownloaderView::HasRetryableRows() const
+{
+    for (const auto& [name, row] : m_rowsByName) {
+        const auto status = m_statusByName.find(name);
+        if (status != m_statusByName.end() && status->second.retry &&
+            !row->data(colName, kFileRole).toByteArray().isEmpty())
+            return true;
+    }
+    return false;
+}
+
+void CFirmwareDownloaderView::OnDownloadRetryFailed()
+{
+    CMapStringToOb map;
+    for (const auto& [name, row] : m_rowsByName) {
+        const auto status = m_statusByName.find(name);
+        if (status != m_statusByName.end() && status->second.retry &&
+            !row->data(colName, kFileRole).toByteArray().isEmpty())
+            map[name.toStdString()] = RowPrinter(indexOfTopLevelItem(row));
+    }
+    if (!map.empty()) StartDownloads(&map);
+}
 
 void CFirmwareDownloaderView::OnDownloadSelected()
 {

@@ -33,6 +33,7 @@ public:
         QString toolTip;
         QIcon icon;
         bool transient = false;  // true while the download runs (waiting, calibrating)
+        bool retry = false;      // the last download failed or was cancelled
     };
 
     explicit CFirmwareDownloaderView(CFirmwareDownloaderDoc* pDocument, QWidget* parent = nullptr);
@@ -51,6 +52,8 @@ public:
     void UpdateProgress(CQuarnPrinterData* pPrinter, std::int64_t position);
     void EndProgress(CQuarnPrinterData* pPrinter, const QString& text);
     bool HasDownloadFiles(bool selectedOnly, bool everyRow) const;
+    // Whether a row's last download failed or was cancelled and its printer still has a file.
+    bool HasRetryableRows() const;
     void BuildSelectedMap(CMapStringToOb& map) const;
 
     // Downloads asked for and not over: waiting, sending or calibrating.
@@ -79,6 +82,8 @@ public:
     void OnDownloadAll();
     void OnDownloadSelected();
     void OnDownloadCancel();
+    // Downloads again to the printers whose last download failed or was cancelled.
+    void OnDownloadRetryFailed();
     void OnTestPageQPL();
     void OnTestPageKPL();
     void OnEditSelectAll();
@@ -86,6 +91,10 @@ public:
 signals:
     // The selection, the rows or the count of running downloads changed.
     void CommandStateChanged();
+    // Downloads were asked for while none ran.
+    void RunStarted();
+    // A printer's download of this run failed; message is the whole error.
+    void DownloadFailed(const QString& printer, const QString& port, const QString& message);
     // The last download of a run is over.
     void RunFinished(const CDownloadRun::Tally& totals);
 

@@ -12,6 +12,7 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 
+#include "CDownloadFailuresWindow.h"
 #include "CFirmwareDownloaderApp.h"
 #include "CFirmwareDownloaderDoc.h"
 #include "CFirmwareDownloaderView.h"
@@ -19,12 +20,16 @@
 #include "CLockKeyIndicator.h"
 #include "CSettingsApplication.h"
 #include "CommandTable.h"
+#include "DownloadStatusText.h"
 #include "DownloaderStrings.h"
 #include "IUserInterface.h"
 #include "ToolbarIcons.h"
 
 CMainFrame::CMainFrame(CFirmwareDownloaderApp* pApp, CFirmwareDownloaderDoc* pDocument)
-    : m_pApp(pApp), m_pDocument(pDocument), m_pView(new CFirmwareDownloaderView(pDocument, this))
+    : m_pApp(pApp),
+      m_pDocument(pDocument),
+      m_pView(new CFirmwareDownloaderView(pDocument, this)),
+      m_pFailures(new CDownloadFailuresWindow(this))
 {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowIcon(ApplicationIcon());
@@ -36,6 +41,21 @@ CMainFrame::CMainFrame(CFirmwareDownloaderApp* pApp, CFirmwareDownloaderDoc* pDo
     CreateToolBar();
     CreateStatusBar();
     connect(m_pView, &CFirmwareDownloaderView::CommandStateChanged, this, &CMainFrame::UpdateCommandUI);
+    connect(m_pView, &CFirmwareDownloaderView::RunStarted, this, [this] {
+        m_pFailures->StartRun();
+        m_strIdleMessage.clear();
+        statusBar()->showMessage(QString::fromLatin1(DownloaderStrings::kReady));
+    });
+    connect(m_pView, &CFirmwareDownloaderView::DownloadFailed, this,
+            [this](const QString& printer, const QString& port, const QString& message) {
+                m_pFailures->AddFailure(printer, port, message);
+                // Shown without taking the focus: the operator may be typing elsewhere.
+                if (ShowDownloadErrorsAsTheyHappen() && !m_pFailures->isVisible()) ShowFailures();
+            });
+    connect(m_pView, &CFirmwareDownloaderView::RunFinished, this, [this](const CDownloadRun::Tally& totals) {
+        m_strIdleMessage = RunSummaryText(totals.ok, totals.failed, totals.cancelled);
+        statusBar()->showMessage(m_strIdleMessage);
+    });
     connect(m_pDocument, &CFirmwareDownloaderDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
     qApp->installEventFilter(this);
     UpdateTitle();
@@ -171,6 +191,8 @@ bool CMainFrame::IsCommandEnabled(int id) const
         return active == 0 && selected > 0 && m_pView->HasDownloadFiles(true, true);
     case ID_DOWNLOAD_CANCEL:
         return active > 0;
+    case ID_DOWNLOAD_RETRY_FAILED:
+        return active == 0 && m_pView->HasRetryableRows();
     case ID_EDIT_SELECT_ALL:
         return m_pView->RowCount() > 0;
     default:
@@ -212,6 +234,8 @@ void CMainFrame::OnCommand(int id)
     case ID_DOWNLOAD_ALL: m_pView->OnDownloadAll(); break;
     case ID_DOWNLOAD_SELECTED: m_pView->OnDownloadSelected(); break;
     case ID_DOWNLOAD_CANCEL: m_pView->OnDownloadCancel(); break;
+    case ID_DOWNLOAD_RETRY_FAILED: m_pView->OnDownloadRetryFailed(); break;
+    case ID_VIEW_DOWNLOAD_FAILURES: ShowFailures(); break;
     case ID_TEST_PAGE_KPL: m_pView->OnTestPageKPL(); break;
     case ID_TEST_PAGE_QPL: m_pView->OnTestPageQPL(); break;
     case ID_EDIT_SELECT_ALL: m_pView->OnEditSelectAll(); break;
@@ -258,6 +282,13 @@ QString CMainFrame::HelpFilePath()
     return QFileInfo::exists(installed) ? installed : beside;
 }
 
+void CMainFrame::ShowFailures()
+{
+    m_pFailures->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_pFailures->show();
+    m_pFailures->raise();
+}
+
 void CMainFrame::OpenHelpFile()
 {
     if (!m_pHelp) m_pHelp = std::make_unique<CHelpWindow>();
@@ -286,13 +317,16 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     }
     m_pDocument->OnCloseDocument();
     if (m_pHelp) m_pHelp->close();
+    m_pFailures->close();
     event->accept();
 }
 
 bool CMainFrame::event(QEvent* event)
 {
     if (event->type() == QEvent::StatusTip && static_cast<QStatusTipEvent*>(event)->tip().isEmpty()) {
-        statusBar()->showMessage(QString::fromLatin1(DownloaderStrings::kReady));
+        // The last run's summary stays until the next run, also after a menu's prompts.
+        statusBar()->showMessage(m_strIdleMessage.isEmpty() ? QString::fromLatin1(DownloaderStrings::kReady)
+                                                            : m_strIdleMessage);
         return true;
     }
     return QMainWindow::event(event);

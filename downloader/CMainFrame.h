@@ -9,6 +9,7 @@
 #include "ICommandRouter.h"
 #include "WindowPlacement.h"
 
+class CDownloadFailuresWindow;
 class CFirmwareDownloaderApp;
 class CFirmwareDownloaderDoc;
 class CFirmwareDownloaderView;
@@ -27,6 +28,9 @@ public:
     QToolBar* ToolBar() const { return m_pToolBar; }
     QAction* Action(int id) const;
     CHelpWindow* HelpWindow() const { return m_pHelp.get(); }
+    CDownloadFailuresWindow* FailuresWindow() const { return m_pFailures; }
+    // Shows the failures of the current run, without taking the focus.
+    void ShowFailures();
 
     bool IsCommandEnabled(int id) const override;
     void OnCommand(int id) override;
@@ -66,4 +70,7 @@ private:
     std::map<int, QAction*> m_actions;
     std::vector<CLockKeyIndicator*> m_indicators;
     std::unique_ptr<CHelpWindow> m_pHelp;
+    CDownloadFailuresWindow* m_pFailures;
+    // What the status bar says when nothing else is shown: the last run's summary, or Ready.
+    QString m_strIdleMessage;
 };

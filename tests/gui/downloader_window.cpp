@@ -506,7 +506,8 @@ private slots:
         for (QAction* action : item->actions()) texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
         QCOMPARE(texts, (QStringList{"&Select Firmware File...", "&Clear Firmware File", "|", "&Add Printer...",
                                      "&Modify Printer...", "&Delete Printer(s)", "|", "&Download To Selected",
-                                     "&Cancel Download", "Print &KPL Test Page", "Print &QPL Test Page"}));
+                                     "&Cancel Download", "&Retry Failed", "Print &KPL Test Page",
+                                     "Print &QPL Test Page"}));
         QCOMPARE(item->defaultAction()->text(), QStringLiteral("&Modify Printer..."));
         // Nothing was selected: the hit row became current without being selected.
         QCOMPARE(view.currentItem(), view.topLevelItem(1));
@@ -519,7 +520,7 @@ private slots:
         for (QAction* action : background->actions())
             texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
         QCOMPARE(texts, (QStringList{"Select All", "|", "Add Printer...", "Auto-Detect Printers", "|", "Download All",
-                                     "Cancel Download"}));
+                                     "Cancel Download", "Retry Failed"}));
         background->actions()[0]->trigger();
         QCOMPARE(view.SelectedCount(), 3);
     }
