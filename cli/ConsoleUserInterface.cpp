@@ -35,7 +35,6 @@ int ConsoleUserInterface::MessageBox(const CString& text, unsigned style)
     Sink sink;
     {
         std::lock_guard lock(m_mutex);
-        m_lastByThread[std::this_thread::get_id()] = text;
         // The operator has answered already; repeating the question would only be noise.
         if (IsQuestion(style) && m_bAnswerYes) {
             m_lastAnswer = Answer::Yes;
@@ -84,12 +83,3 @@ void ConsoleUserInterface::SetSink(Sink sink)
     m_sink = std::move(sink);
 }
 
-CString ConsoleUserInterface::TakeLastMessage()
-{
-    std::lock_guard lock(m_mutex);
-    auto it = m_lastByThread.find(std::this_thread::get_id());
-    if (it == m_lastByThread.end()) return {};
-    CString text = std::move(it->second);
-    m_lastByThread.erase(it);
-    return text;
-}

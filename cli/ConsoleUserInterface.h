@@ -1,12 +1,9 @@
-// The library's message boxes and search wait for quarnctl: texts on stderr, questions
-// answered by the operator's choice, and the last text of each thread kept so that a
-// failure can be named in a command's result.
+// The library's message boxes and search wait for quarnctl: texts on stderr and questions
+// answered by the operator's choice.
 #pragma once
 
 #include <functional>
-#include <map>
 #include <mutex>
-#include <thread>
 
 #include "IUserInterface.h"
 
@@ -45,16 +42,12 @@ public:
         ConsoleUserInterface& m_ui;
     };
 
-    // The last text shown on the calling thread since the previous call, then forgets it.
-    CString TakeLastMessage();
-
 private:
     void SetSink(Sink sink);
     int Ask(unsigned style);
 
     std::mutex m_mutex;
     Sink m_sink;
-    std::map<std::thread::id, CString> m_lastByThread;
     bool m_bAnswerYes = false;
     Answer m_lastAnswer = Answer::None;
 };

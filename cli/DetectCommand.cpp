@@ -4,6 +4,7 @@
 #include <map>
 
 #include "CQuarnPrinters.h"
+#include "CommandError.h"
 #include "PrinterDocument.h"
 #include "PrinterLock.h"
 #include "PrinterLookup.h"
@@ -30,9 +31,18 @@ void WarnOfLostAnswers(const CNetworkSearchReport& search)
               << "be missing; an administrator can raise net.core.rmem_max (see the README).\n";
 }
 
+// A search that could not send or hear would otherwise pass for a network without printers.
+bool SayWhySearchFailed(const CNetworkSearchReport& search)
+{
+    if (search.problem.empty()) return false;
+    std::cerr << "quarnctl: the network search could not run: " << search.problem
+              << ". No network printer was looked for.\n";
+    return true;
+}
+
 }  // namespace
 
-void DetectPrinters(const std::string& documentPath, unsigned sources, bool dropDuplicates, std::ostream& out)
+int DetectPrinters(const std::string& documentPath, unsigned sources, bool dropDuplicates, std::ostream& out)
 {
     PrinterDocument document(documentPath);
     CQuarnPrinters printers;
@@ -44,6 +54,7 @@ void DetectPrinters(const std::string& documentPath, unsigned sources, bool drop
     const NamesByPort before = NamesByPortOf(printers);
     printers.AutoDetectPrinters(nullptr, sources);
     WarnOfLostAnswers(printers.LastNetworkSearch());
+    const bool searchFailed = SayWhySearchFailed(printers.LastNetworkSearch());
 
     bool changed = false;
     for (const CQuarnPrinterData* printer : AllPrinters(printers)) {
@@ -59,6 +70,7 @@ void DetectPrinters(const std::string& documentPath, unsigned sources, bool drop
         }
         changed = true;
     }
-    if (!changed) std::cerr << "quarnctl: no new printers were found.\n";
+    if (!changed && !searchFailed) std::cerr << "quarnctl: no new printers were found.\n";
     if (changed || !existed) document.Save(printers);
+    return searchFailed ? kExitFailed : kExitOk;
 }

@@ -189,7 +189,7 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
         "download", "Download each printer's file and print one result line per printer: NAME, then ok and "
                     "the byte count (and \"delivered, not confirmed by the printer's close\" when a network "
                     "printer kept its connection open instead of closing it), failed and the message, or "
-                    "cancelled. Ctrl-C cancels.");
+                    "cancelled. Progress, errors and a summary line go to stderr. Ctrl-C cancels.");
     download->add_option("FILE", o->file, "Printer-settings document")->required();
     download->add_option("NAME", o->names, "Printer names (default: every printer that has a download file)");
     download
@@ -197,8 +197,13 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
                      "Seconds a printer may take no byte before its download fails, for this run (default: "
                      "the stored StallTimeout, else 120)")
         ->check(CLI::Range(CSettingsMachine::kLeastStallTimeout, CSettingsMachine::kMostStallTimeout));
+    download->add_flag("--json", o->json,
+                       "Write one JSON array instead of the result lines: per printer its name, model, port_kind, "
+                       "port, file, file_size, sha256 (null unless the whole file went out), bytes_taken, result "
+                       "(ok, failed or cancelled), confirmed, code, text, detail, calibration (none, done, skipped "
+                       "or failed), calibration_message, started, ended (ISO 8601, UTC) and duration_s");
     OnParsed(download, chosen,
-             [o, &ui] { return DownloadToPrinters(o->file, o->names, o->stallTimeout, ui, std::cout); });
+             [o, &ui] { return DownloadToPrinters(o->file, o->names, o->stallTimeout, o->json, ui, std::cout); });
 
     CLI::App* maxDownloads =
         app.add_subcommand("max-downloads", "Show, or store, how many downloads may run at the same time.");

@@ -1,6 +1,7 @@
 #include "DownloadCommand.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <unistd.h>
 
 #include "CancelSignal.h"
@@ -41,10 +42,10 @@ std::vector<CQuarnPrinterData*> PrintersToDownload(const CQuarnPrinters& printer
 }  // namespace
 
 int DownloadToPrinters(const std::string& documentPath, const std::vector<std::string>& names, int stallTimeout,
-                       ConsoleUserInterface& ui, std::ostream& out)
+                       bool json, ConsoleUserInterface& ui, std::ostream& out)
 {
     // Declared before the list, so that both outlive every printer thread that reports to them.
-    DownloadWindow window(ui);
+    DownloadWindow window;
     ProgressDisplay display(stderr, ::isatty(STDERR_FILENO) != 0);
 
     CQuarnPrinters printers;
@@ -61,7 +62,8 @@ int DownloadToPrinters(const std::string& documentPath, const std::vector<std::s
         session.Run(names.empty(), signal);
     }
     display.Clear();
-    const bool succeeded = session.WriteResults(out);
+    const bool succeeded = json ? session.WriteJson(out) : session.WriteResults(out);
+    std::fprintf(stderr, "%s\n", session.Summary().c_str());
     // The results are final now; ending the printers may still take a calibration's wait.
     out.flush();
     return succeeded ? kExitOk : kExitFailed;

@@ -2,21 +2,19 @@
 
 #include <chrono>
 
+#include "CQuarnPrinter.h"
 #include "CQuarnPrinterException.h"
 #include "CancelSignal.h"
 #include "DownloadWindow.h"
 #include "ProgressDisplay.h"
 #include "VisibleText.h"
-#include "messages.h"
+#include "WindowMessages.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
-// After a cancel, a download the scheduler had already handed out may still begin; this
-// much silence after the last running download ended means none will.
-constexpr auto kQuietAfterCancel = std::chrono::milliseconds(1500);
 // A cancel takes effect after the chunk in flight; a port stuck longer than this is left to
 // the list's own teardown.
 constexpr auto kCancelBound = std::chrono::seconds(60);
@@ -42,7 +40,10 @@ DownloadSession::DownloadSession(CQuarnPrinters& printers, DownloadWindow& windo
 {
     for (CQuarnPrinterData* printer : queued) {
         m_order.push_back(printer);
-        m_tracks[printer].name = printer->Name();
+        Track& track = m_tracks[printer];
+        track.name = printer->Name();
+        const auto* record = dynamic_cast<const CQuarnPrinter*>(printer);
+        track.calibrates = record && record->m_bCalibrate;
     }
 }
 
@@ -62,6 +63,7 @@ void DownloadSession::Queue(bool everyPrinter)
 
 void DownloadSession::Run(bool everyPrinter, const CancelSignal& signal)
 {
+    const Clock::time_point started = Clock::now();
     try {
         Queue(everyPrinter);
     } catch (CException* e) {
@@ -70,8 +72,7 @@ void DownloadSession::Run(bool everyPrinter, const CancelSignal& signal)
         Cancel();
     }
 
-    Clock::time_point lastEvent = Clock::now();
-    Clock::time_point cancelledAt = lastEvent;
+    Clock::time_point cancelledAt = Clock::now();
     while (!AllEnded()) {
         if (signal.Requested() && !m_bCancelling) {
             m_display.Note("Cancelling: running downloads stop after the block in flight.");
@@ -80,16 +81,19 @@ void DownloadSession::Run(bool everyPrinter, const CancelSignal& signal)
         }
         if (auto event = m_window.WaitForEvent(kPollInterval)) {
             Apply(*event);
-            lastEvent = Clock::now();
             // The scheduler may have handed this download out just before the cancel.
             if (m_bCancelling && event->kind == DownloadEvent::Begin) m_printers.CancelDownload();
         }
-        if (m_bCancelling) {
-            const Clock::time_point now = Clock::now();
-            if (AllBegunEnded() && now - lastEvent >= kQuietAfterCancel) break;
-            if (now - cancelledAt >= kCancelBound) break;
-        }
+        if (m_bCancelling && Clock::now() - cancelledAt >= kCancelBound) break;
         m_display.Refresh();
+    }
+    m_elapsed = Clock::now() - started;
+    // A printer whose thread never answered the cancel within the bound is counted as cancelled.
+    for (auto& [printer, track] : m_tracks) {
+        if (track.outcome) continue;
+        track.outcome.emplace();
+        track.outcome->printer = track.name;
+        track.outcome->result = DownloadResult::cancelled;
     }
 }
 
@@ -106,43 +110,69 @@ void DownloadSession::Apply(const DownloadEvent& event)
     Track& track = it->second;
     switch (event.kind) {
     case DownloadEvent::Begin:
-        track.begun = true;
-        track.length = event.value;
         m_display.Begin(track.name, event.value);
         break;
     case DownloadEvent::Progress:
         m_display.Progress(track.name, event.value);
         break;
     case DownloadEvent::End:
-        track.ended = true;
-        track.succeeded = event.value != kDownloadFailed && !m_bCancelling;
-        track.cancelled = event.value != kDownloadFailed && m_bCancelling;
-        track.unconfirmed = event.value == kDownloadNotConfirmed;
-        if (event.value == kDownloadFailed)
-            track.failure = event.failure.empty() ? CString("The download did not complete.") : OneLine(event.failure);
-        m_display.End(track.name, track.succeeded ? (track.length == 0         ? kEmptyFileNote
-                                                     : track.unconfirmed ? "finished, not confirmed"
-                                                                         : "finished")
-                                  : track.cancelled ? "cancelled"
-                                                    : "failed");
+        if (event.value != kDownloadFailed && track.calibrates && !m_bCancelling) m_display.Calibrating(track.name);
         break;
+    case DownloadEvent::Outcome: {
+        const DownloadOutcome& outcome = *event.outcome;
+        track.outcome = outcome;
+        if (outcome.result == DownloadResult::failed)
+            m_display.Note(VisibleText(track.name) + " (" + VisibleText(outcome.port) + "): " + VisibleText(OutcomeMessage(outcome)));
+        if (outcome.calibration == CalibrationResult::failed)
+            m_display.Note(VisibleText(track.name) + ": calibration failed: " + VisibleText(outcome.calibrationMessage));
+        const bool ok = outcome.result == DownloadResult::ok;
+        m_display.End(track.name, ok ? (outcome.fileSize == 0 ? kEmptyFileNote
+                                        : outcome.confirmed  ? "finished"
+                                                             : "finished, not confirmed")
+                                     : ResultWord(outcome.result));
+        break;
+    }
     }
 }
 
 bool DownloadSession::AllEnded() const
 {
     for (const auto& [printer, track] : m_tracks) {
-        if (!track.ended) return false;
+        if (!track.outcome) return false;
     }
     return true;
 }
 
-bool DownloadSession::AllBegunEnded() const
+std::vector<DownloadOutcome> DownloadSession::Outcomes() const
 {
-    for (const auto& [printer, track] : m_tracks) {
-        if (track.begun && !track.ended) return false;
+    std::vector<DownloadOutcome> outcomes;
+    for (const CQuarnPrinterData* printer : m_order) outcomes.push_back(*m_tracks.at(printer).outcome);
+    return outcomes;
+}
+
+bool DownloadSession::WriteJson(std::ostream& out) const
+{
+    bool allSucceeded = true;
+    out << '[';
+    const char* separator = "";
+    for (const DownloadOutcome& outcome : Outcomes()) {
+        out << separator << DownloadOutcomeJson(outcome);
+        separator = ",\n";
+        allSucceeded = allSucceeded && outcome.result == DownloadResult::ok;
     }
-    return true;
+    out << "]\n";
+    return allSucceeded;
+}
+
+CString DownloadSession::Summary() const
+{
+    int counts[3] = {0, 0, 0};
+    for (const DownloadOutcome& outcome : Outcomes()) ++counts[static_cast<int>(outcome.result)];
+    const auto printers = m_order.size();
+    return FormatString("%zu printer%s: %d ok, %d failed, %d cancelled in %.1f s", printers, printers == 1 ? "" : "s",
+                        counts[static_cast<int>(DownloadResult::ok)], counts[static_cast<int>(DownloadResult::failed)],
+                        counts[static_cast<int>(DownloadResult::cancelled)],
+                        std::chrono::duration<double>(m_elapsed).count());
 }
 
 bool DownloadSession::WriteResults(std::ostream& out) const
@@ -150,19 +180,22 @@ bool DownloadSession::WriteResults(std::ostream& out) const
     bool allSucceeded = true;
     for (const CQuarnPrinterData* printer : m_order) {
         const Track& track = m_tracks.at(printer);
+        const std::optional<DownloadOutcome>& outcome = track.outcome;
         out << VisibleText(track.name) << '\t';
-        if (track.succeeded) {
-            out << "ok\t" << track.length;
-            if (track.length == 0) out << "\t" << kEmptyFileNote;
-            if (track.unconfirmed) out << "\tdelivered, not confirmed by the printer's close";
+        if (outcome->result == DownloadResult::ok) {
+            out << "ok\t" << outcome->fileSize;
+            if (outcome->fileSize == 0) out << "\t" << kEmptyFileNote;
+            if (!outcome->confirmed) out << "\tdelivered, not confirmed by the printer's close";
             out << '\n';
             continue;
         }
         allSucceeded = false;
-        if (!track.ended || track.cancelled)
+        if (outcome->result == DownloadResult::cancelled) {
             out << "cancelled\n";
-        else
-            out << "failed\t" << track.failure << '\n';
+            continue;
+        }
+        const CString message = OutcomeMessage(*outcome);
+        out << "failed\t" << (message.empty() ? CString("The download did not complete.") : OneLine(message)) << '\n';
     }
     return allSucceeded;
 }

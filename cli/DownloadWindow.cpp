@@ -1,23 +1,23 @@
 #include "DownloadWindow.h"
 
-#include "ConsoleUserInterface.h"
-#include "messages.h"
+#include "WindowMessages.h"
 
 void DownloadWindow::PostMessage(unsigned message, WPARAM wParam, LPARAM lParam)
 {
-    DownloadEvent event{DownloadEvent::Begin, reinterpret_cast<const CQuarnPrinterData*>(wParam), lParam, {}};
+    DownloadEvent event{DownloadEvent::Begin, reinterpret_cast<const CQuarnPrinterData*>(wParam), lParam, nullptr};
     switch (message) {
     case WM_DOWNLOAD_BEGIN:
-        // A text shown on this thread before the download began belongs to something else.
-        m_ui.TakeLastMessage();
         break;
     case WM_DOWNLOAD_PROGRESS:
         event.kind = DownloadEvent::Progress;
         break;
     case WM_DOWNLOAD_END:
         event.kind = DownloadEvent::End;
-        // The printer thread shows its error and then posts the end, both on this thread.
-        if (lParam == 0) event.failure = m_ui.TakeLastMessage();
+        break;
+    case WM_DOWNLOAD_OUTCOME:
+        event.kind = DownloadEvent::Outcome;
+        event.outcome.reset(reinterpret_cast<DownloadOutcome*>(lParam));
+        event.value = 0;
         break;
     default:
         return;

@@ -69,7 +69,8 @@ void AddPrinterCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterfa
     CLI::App* query = app.add_subcommand(
         "query", "Ask a printer for its serial number, its two odometer values (-1 when one is not known) or its "
                  "head history. Printers that cannot answer (parallel and network) give N/A; a printer that says "
-                 "nothing ends with exit status 1.");
+                 "nothing, or whose odometer answer lacks a number, ends with exit status 1 (the answer is shown "
+                 "as it came, never read as 0).");
     query->add_option("FILE", o->file, "Printer-settings document")->required();
     query->add_option("NAME", o->name, "Printer name")->required();
     query->add_option("WHAT", o->text, "serial-number, odometers or head-history")
@@ -121,8 +122,7 @@ void AddPrinterCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterfa
     detect->add_flag("--no-network", o->noNetwork, "Do not search the network")->excludes(noUsb);
     AddDropDuplicatesFlag(detect, o->dropDuplicates);
     OnParsed(detect, chosen, [o] {
-        DetectPrinters(o->file, (o->noUsb ? 0u : dsUSB) | (o->noNetwork ? 0u : dsNetwork), o->dropDuplicates,
-                       std::cout);
-        return int{kExitOk};
+        return DetectPrinters(o->file, (o->noUsb ? 0u : dsUSB) | (o->noNetwork ? 0u : dsNetwork), o->dropDuplicates,
+                              std::cout);
     });
 }

@@ -1,6 +1,7 @@
 #include "ProgressDisplay.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "VisibleText.h"
 
@@ -14,6 +15,25 @@ int Percent(std::uint64_t sent, std::uint64_t total)
 {
     if (total == 0) return 100;
     return static_cast<int>(std::min<std::uint64_t>(sent, total) * 100 / total);
+}
+
+CString BytesPerSecond(double rate)
+{
+    static const char* const kUnits[] = {"B/s", "KiB/s", "MiB/s", "GiB/s"};
+    std::size_t unit = 0;
+    while (rate >= 1024 && unit + 1 < std::size(kUnits)) {
+        rate /= 1024;
+        ++unit;
+    }
+    return FormatString("%.1f %s", rate, kUnits[unit]);
+}
+
+CString Duration(double seconds)
+{
+    const auto whole = static_cast<long long>(seconds + 0.5);
+    if (whole < 60) return FormatString("%lld s", whole);
+    if (whole < 3600) return FormatString("%lld:%02lld", whole / 60, whole % 60);
+    return FormatString("%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
 }
 
 }  // namespace
@@ -36,7 +56,7 @@ ProgressDisplay::Row* ProgressDisplay::Find(const CString& name)
 void ProgressDisplay::Begin(const CString& name, std::uint64_t total)
 {
     std::lock_guard lock(m_mutex);
-    m_rows.push_back({name, VisibleText(name), total, 0, 0});
+    m_rows.push_back({name, VisibleText(name), total, 0, 0, std::chrono::steady_clock::now()});
     if (!m_terminal) {
         std::fprintf(m_out, "%s: started, %llu bytes\n", m_rows.back().shown.c_str(),
                      static_cast<unsigned long long>(total));
@@ -60,8 +80,34 @@ void ProgressDisplay::Progress(const CString& name, std::uint64_t sent)
     const int tenths = Percent(sent, row->total) / 10;
     if (tenths <= row->reportedTenths) return;
     row->reportedTenths = tenths;
-    std::fprintf(m_out, "%s: %d%% (%llu of %llu bytes)\n", row->shown.c_str(), Percent(sent, row->total),
-                 static_cast<unsigned long long>(sent), static_cast<unsigned long long>(row->total));
+    const CString rate = RateAndTimeLeft(*row);
+    std::fprintf(m_out, "%s: %d%% (%llu of %llu bytes%s%s)\n", row->shown.c_str(), Percent(sent, row->total),
+                 static_cast<unsigned long long>(sent), static_cast<unsigned long long>(row->total),
+                 rate.empty() ? "" : ", ", rate.c_str());
+}
+
+void ProgressDisplay::Calibrating(const CString& name)
+{
+    std::lock_guard lock(m_mutex);
+    Row* row = Find(name);
+    if (!row) return;
+    row->calibrating = true;
+    if (!m_terminal) {
+        std::fprintf(m_out, "%s: calibrating\n", row->shown.c_str());
+        std::fflush(m_out);
+        return;
+    }
+    m_changed = true;
+}
+
+CString ProgressDisplay::RateAndTimeLeft(const Row& row)
+{
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - row.begun).count();
+    // The first moments say more about the connection than about the printer's pace.
+    if (row.sent == 0 || seconds < 0.5) return {};
+    const double rate = static_cast<double>(row.sent) / seconds;
+    const double left = static_cast<double>(row.total > row.sent ? row.total - row.sent : 0) / rate;
+    return BytesPerSecond(rate) + ", " + Duration(left) + " left";
 }
 
 void ProgressDisplay::End(const CString& name, const CString& outcome)
@@ -111,12 +157,18 @@ void ProgressDisplay::DrawBars()
     std::size_t width = 0;
     for (const Row& row : m_rows) width = std::max(width, std::min(row.shown.size(), kMaxNameWidth));
     for (const Row& row : m_rows) {
+        if (row.calibrating) {
+            std::fprintf(m_out, "%-*.*s calibrating\n", static_cast<int>(width), static_cast<int>(width),
+                         row.shown.c_str());
+            continue;
+        }
         const int percent = Percent(row.sent, row.total);
         const int filled = percent * kBarWidth / 100;
         const CString bar = CString(filled, '#') + CString(kBarWidth - filled, '.');
-        std::fprintf(m_out, "%-*.*s [%s] %3d%% %llu/%llu\n", static_cast<int>(width), static_cast<int>(width),
+        const CString rate = RateAndTimeLeft(row);
+        std::fprintf(m_out, "%-*.*s [%s] %3d%% %llu/%llu%s%s\n", static_cast<int>(width), static_cast<int>(width),
                      row.shown.c_str(), bar.c_str(), percent, static_cast<unsigned long long>(row.sent),
-                     static_cast<unsigned long long>(row.total));
+                     static_cast<unsigned long long>(row.total), rate.empty() ? "" : "  ", rate.c_str());
     }
     m_drawnLines = static_cast<int>(m_rows.size());
     m_changed = false;

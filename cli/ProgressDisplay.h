@@ -1,5 +1,6 @@
 // Shows the running downloads on stderr: bars redrawn in place on a terminal, a few plain
-// lines per printer otherwise. Texts of other threads are printed above the bars.
+// lines per printer otherwise, each with the rate and the time left. Texts of other threads
+// are printed above the bars.
 #pragma once
 
 #include <chrono>
@@ -19,6 +20,8 @@ public:
 
     void Begin(const CString& name, std::uint64_t total);
     void Progress(const CString& name, std::uint64_t sent);
+    // The file is in; the printer waits for its calibration.
+    void Calibrating(const CString& name);
     void End(const CString& name, const CString& outcome);
     // A line of text from any thread.
     void Note(const CString& text);
@@ -34,7 +37,12 @@ private:
         std::uint64_t total;
         std::uint64_t sent;
         int reportedTenths;  // plain output: the tenths of the file already reported
+        std::chrono::steady_clock::time_point begun;
+        bool calibrating = false;
     };
+
+    // "1.2 MiB/s, 0:41 left", or empty while too little has gone out to tell.
+    static CString RateAndTimeLeft(const Row& row);
 
     Row* Find(const CString& name);
     void EraseBars();

@@ -6,6 +6,7 @@
 #include "CommandError.h"
 #include "PrinterDocument.h"
 #include "PrinterLock.h"
+#include "PrinterCommands.h"
 #include "PrinterLookup.h"
 #include "StringTable.h"
 #include "VisibleText.h"
@@ -50,9 +51,21 @@ int AskPrinter(const std::string& documentPath, const std::string& name, Questio
     case Question::Odometers:
         break;
     }
+    const CString answer = printer.OdometerAnswer(units);
+    if (answer.empty()) {
+        out << "-1\t-1\n";
+        return Silent(name);
+    }
+    // The library reads a missing number as 0; a 0 the printer never sent must not pass for
+    // a worn-out head's reading.
+    if (!PrinterCommands::OdometerAnswerHasBothNumbers(answer)) {
+        std::cerr << "quarnctl: the printer '" << VisibleText(name) << "' gave no number in the answer: \""
+                  << VisibleText(answer) << "\"\n";
+        return kExitFailed;
+    }
     int first = -1;
     int second = -1;
-    printer.Odometers(first, second, units);
+    PrinterCommands::ParseOdometers(answer, first, second);
     out << first << '\t' << second << '\n';
-    return first == -1 && second == -1 ? Silent(name) : kExitOk;
+    return kExitOk;
 }

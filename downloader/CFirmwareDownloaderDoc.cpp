@@ -228,6 +228,10 @@ void CFirmwareDownloaderDoc::OnPrinterAutoDetect()
     if (m_pPrinters) {
         try {
             m_pPrinters->AutoDetectPrinters(m_pView);
+            const std::string& problem = m_pPrinters->LastNetworkSearch().problem;
+            if (!problem.empty())
+                AfxMessageBox("The network search could not run: " + problem + ". No network printer was looked for.",
+                              MB_OK | MB_ICONEXCLAMATION);
         } catch (CQuarnPrinterException* e) {
             e->ReportError(MB_OK, 0);
             e->Delete();

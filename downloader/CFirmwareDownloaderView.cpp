@@ -14,13 +14,14 @@
 #include "CQuarnPrinterException.h"
 #include "CTextProgressCtrl.h"
 #include "CommandTable.h"
+#include "DownloadOutcome.h"
 #include "DownloaderStrings.h"
 #include "ICommandRouter.h"
 #include "IUserInterface.h"
 #include "PortColumn.h"
 #include "ToolbarIcons.h"
 #include "VisibleText.h"
-#include "messages.h"
+#include "WindowMessages.h"
 
 namespace {
 
@@ -161,6 +162,14 @@ void CFirmwareDownloaderView::OnWindowMessage(unsigned message, WPARAM wParam, L
     case WM_DOWNLOAD_END:
         OnDownloadEnd(pPrinter, static_cast<long>(lParam), current);
         break;
+    case WM_DOWNLOAD_OUTCOME: {
+        // The download thread has moved on: its errors are shown here, where waiting for the
+        // click holds no printer.
+        const std::unique_ptr<DownloadOutcome> outcome(reinterpret_cast<DownloadOutcome*>(lParam));
+        if (outcome->result == DownloadResult::failed) AfxMessageBox(OutcomeMessage(*outcome), MB_OK);
+        if (outcome->calibration == CalibrationResult::failed) AfxMessageBox(outcome->calibrationMessage, MB_OK);
+        break;
+    }
     default:
         break;
     }

@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcli11-dev nlohmann-json3-dev libssl-dev
   netcat-openbsd iproute2 xvfb xauth time
+  # The Ansible collection's tests (tests/ansible)
+  ansible-core python3
   # Packages and their checks (scripts/package.sh, scripts/package-check.sh)
   debhelper dpkg-dev fakeroot lintian desktop-file-utils appstream shared-mime-info librsvg2-bin
   man-db xdotool passwd util-linux

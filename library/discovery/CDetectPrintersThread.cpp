@@ -117,15 +117,21 @@ void CDetectPrintersThread::OnSearchStart(WPARAM wParam, LPARAM)
         std::lock_guard lock(m_resultsMutex);
         m_results.clear();
         m_bSearching = true;
-        m_report = {true, 0, 0, m_pUdpSocket->ReceiveBufferSize()};
+        m_report = {true, 0, 0, m_pUdpSocket->ReceiveBufferSize(), {}};
         m_nLostBefore = m_pUdpSocket->LostDatagrams();
     }
     m_searchWindow = wParam;
     // Without a timer nothing would ever end the search: end it at once instead.
-    if (m_pUdpSocket->SendDiscoveryRequest() && m_hTimer != -1 && m_hWatch != -1)
+    if (m_pUdpSocket->SendDiscoveryRequest() && m_hTimer != -1 && m_hWatch != -1) {
         ArmTimer(m_nSearchPeriodMs);
-    else
-        PostThreadMessage(m_nThreadID, WM_SEARCH_TIMEOUT, wParam, 0);
+        return;
+    }
+    {
+        std::lock_guard lock(m_resultsMutex);
+        m_report.problem = m_pUdpSocket->Problem();
+        if (m_report.problem.empty()) m_report.problem = "the search's timer could not be made";
+    }
+    PostThreadMessage(m_nThreadID, WM_SEARCH_TIMEOUT, wParam, 0);
 }
 
 void CDetectPrintersThread::OnSearchTimeout(WPARAM wParam, LPARAM)

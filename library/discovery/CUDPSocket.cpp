@@ -8,6 +8,8 @@
 #include <linux/sock_diag.h>
 
 #include <cerrno>
+#include <cstring>
+#include <string>
 
 #include "LocalInterfaces.h"
 
@@ -38,7 +40,10 @@ CUDPSocket::CUDPSocket(IDiscoveryResults* pOwner, int port, int wantedReceiveBuf
     : m_nPort(port), m_setLocalAddresses(LocalIPv4Addresses()), m_pOwnerThread(pOwner)
 {
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd == -1) return;
+    if (fd == -1) {
+        m_strProblem = std::string("no UDP socket could be made: ") + std::strerror(errno);
+        return;
+    }
     const int on = 1;
     setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
     sockaddr_in local{};
@@ -46,6 +51,9 @@ CUDPSocket::CUDPSocket(IDiscoveryResults* pOwner, int port, int wantedReceiveBuf
     local.sin_addr.s_addr = htonl(INADDR_ANY);
     local.sin_port = htons(static_cast<std::uint16_t>(port));
     if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        // Most often another search (or another program) holds the port: without it no answer
+        // can arrive, so saying "nothing found" would be a lie.
+        m_strProblem = "UDP port " + std::to_string(port) + " cannot be used (" + std::strerror(errno) + ")";
         close(fd);
         return;
     }
@@ -72,7 +80,14 @@ bool CUDPSocket::SendDiscoveryRequest()
 {
     if (!IsUsable()) return false;
     bool sent = SendTo("255.255.255.255");
-    for (const CString& broadcast : InterfaceBroadcastAddresses()) sent = SendTo(broadcast) || sent;
+    int lastError = sent ? 0 : errno;
+    for (const CString& broadcast : InterfaceBroadcastAddresses()) {
+        if (SendTo(broadcast)) sent = true;
+        else lastError = errno;
+    }
+    if (!sent)
+        m_strProblem = "no network interface can carry the search's broadcast" +
+                       (lastError != 0 ? std::string(" (") + std::strerror(lastError) + ")" : std::string());
     return sent;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "CString.h"
@@ -16,7 +17,7 @@ public:
 
     // Binds to any local address on port, allows broadcasts, sizes the receive buffer and
     // learns this computer's own addresses. A failure leaves the socket unusable (IsUsable
-    // false) without a message; a smaller buffer than wanted is not a failure.
+    // false) and says why in Problem(); a smaller buffer than wanted is not a failure.
     CUDPSocket(IDiscoveryResults* pOwner, int port, int wantedReceiveBuffer = kWantedReceiveBuffer);
     ~CUDPSocket();
     CUDPSocket(const CUDPSocket&) = delete;
@@ -27,8 +28,11 @@ public:
 
     // Sends the request once to the limited broadcast address and once to the broadcast
     // address of every running interface, since Linux sends a limited broadcast out of one
-    // interface only. True when at least one send went out.
+    // interface only. True when at least one send went out; otherwise Problem() says why.
     bool SendDiscoveryRequest();
+
+    // Why the socket cannot search, for the operator; empty while it can.
+    const std::string& Problem() const { return m_strProblem; }
 
     // Reads every waiting datagram and appends those that are printers' answers to the
     // owner's results, in arrival order. Errors are dropped silently.
@@ -51,5 +55,6 @@ private:
 
     int m_hSocket = -1;
     int m_nReceiveBuffer = 0;
+    std::string m_strProblem;
     std::vector<std::uint8_t> m_batchBuffer;
 };

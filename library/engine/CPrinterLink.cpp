@@ -1,6 +1,28 @@
 #include "CPrinterLink.h"
 
 #include "CQuarnPrinter.h"
+#include "PortColumn.h"
+#include "PortKindWord.h"
+
+CPrinterLink::Snapshot CPrinterLink::Snapshot::Of(const CQuarnPrinter& printer)
+{
+    return Snapshot{printer.m_strDownloadFile, printer.m_pPort,    printer.m_bCalibrate,
+                    printer.m_strName,         printer.m_strModel, PortKindWord(printer.m_pPort),
+                    PortColumnText(printer)};
+}
+
+std::unique_ptr<DownloadOutcome> CPrinterLink::Snapshot::StartOutcome() const
+{
+    auto outcome = std::make_unique<DownloadOutcome>();
+    outcome->printer = strName;
+    outcome->model = strModel;
+    outcome->portKind = strPortKind;
+    outcome->port = strPort;
+    outcome->file = strDownloadFile;
+    outcome->started = DownloadOutcome::Clock::now();
+    outcome->ended = outcome->started;
+    return outcome;
+}
 
 CPrinterLink::~CPrinterLink()
 {
@@ -11,15 +33,17 @@ std::optional<CPrinterLink::Snapshot> CPrinterLink::Read(const CQuarnPrinter* pP
 {
     std::lock_guard lock(m_mutex);
     if (m_bAbandoned) return std::nullopt;
-    return Snapshot{pPrinter->m_strDownloadFile, pPrinter->m_pPort, pPrinter->m_bCalibrate};
+    return Snapshot::Of(*pPrinter);
 }
 
-void CPrinterLink::PostToWindow(CWnd* pWnd, unsigned message, WPARAM wParam, LPARAM lParam) const
+bool CPrinterLink::PostToWindow(CWnd* pWnd, unsigned message, WPARAM wParam, LPARAM lParam) const
 {
     // Posting under the lock keeps Abandon from returning, and the window from being
     // freed, while a post is under way.
     std::lock_guard lock(m_mutex);
-    if (!m_bAbandoned && pWnd) pWnd->PostMessage(message, wParam, lParam);
+    if (m_bAbandoned || !pWnd) return false;
+    pWnd->PostMessage(message, wParam, lParam);
+    return true;
 }
 
 bool CPrinterLink::IsAbandoned() const

@@ -9,6 +9,7 @@
 #include "CPortBase.h"
 #include "CString.h"
 #include "CWnd.h"
+#include "DownloadOutcome.h"
 
 class CQuarnPrinter;
 
@@ -19,6 +20,15 @@ public:
         CString strDownloadFile;
         CPortBase* pPort;
         bool bCalibrate;
+        // What the download's outcome names the printer by.
+        CString strName;
+        CString strModel;
+        CString strPortKind;
+        CString strPort;
+
+        static Snapshot Of(const CQuarnPrinter& printer);
+        // An outcome naming the printer and its file, started now.
+        std::unique_ptr<DownloadOutcome> StartOutcome() const;
     };
 
     CPrinterLink() = default;
@@ -30,8 +40,8 @@ public:
     // The settings of pPrinter, or nothing once the record has let go (pPrinter may then
     // be freed and is not read).
     std::optional<Snapshot> Read(const CQuarnPrinter* pPrinter) const;
-    // Posts to the record's window unless the record has let go.
-    void PostToWindow(CWnd* pWnd, unsigned message, WPARAM wParam, LPARAM lParam) const;
+    // Posts to the record's window unless the record has let go; false when nothing was posted.
+    bool PostToWindow(CWnd* pWnd, unsigned message, WPARAM wParam, LPARAM lParam) const;
     bool IsAbandoned() const;
     // Called by the record when its wait for the thread ran out: from now on the thread
     // reads nothing of the record, posts nothing to its window, and the port (possibly in

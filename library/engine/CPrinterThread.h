@@ -1,6 +1,7 @@
 // A printer's own download thread: on each WM_DOWNLOAD it sends the printer's file over
-// the printer's port in 1024-byte chunks, reports begin, progress and end to the notify
-// window, and tells the scheduler when its place is free.
+// the printer's port in 1024-byte chunks, reports begin, progress, end and the outcome to
+// the notify window, and tells the scheduler when its place is free. It never waits for a
+// person: errors travel in the outcome.
 #pragma once
 
 #include <atomic>
@@ -12,9 +13,11 @@
 #include "CEvent.h"
 #include "CFile.h"
 #include "CPrinterLink.h"
+#include "DownloadOutcome.h"
 
 class CPortBase;
 class CQuarnPrinter;
+class Sha256;
 
 class CPrinterThread : public CBaseThread {
 public:
@@ -44,16 +47,25 @@ public:
 protected:
     // wParam: the scheduler to tell at the end (0 = none); lParam: its thread id.
     void OnDownload(WPARAM wParam, LPARAM lParam);
+    // A cancel dropped a request of this printer before it began.
+    void OnDownloadDropped(WPARAM wParam, LPARAM lParam);
 
 private:
+    enum class Ending { Delivered, Unconfirmed, Cancelled };
+
     // Opens the file and the port and sends the file; the result WM_DOWNLOAD_END carries.
-    long Transfer(const CPrinterLink::Snapshot& snapshot);
-    long SendFile(CPortBase& port, std::uint64_t length);
+    // The outcome gets everything but the calibration and the end time.
+    long Transfer(const CPrinterLink::Snapshot& snapshot, DownloadOutcome& outcome);
+    Ending SendFile(CPortBase& port, std::uint64_t length, Sha256& hash);
+    // Waits the calibration delay (a cancel ends the wait and skips it) and calibrates.
+    void CalibrateAfter(const CPrinterLink::Snapshot& snapshot, DownloadOutcome& outcome);
     bool IsCancelled() const;
-    void PostToWindow(unsigned message, LPARAM lParam) const;
+    bool PostToWindow(unsigned message, LPARAM lParam) const;
+    void PostOutcome(std::unique_ptr<DownloadOutcome> outcome) const;
 
     CQuarnPrinter* m_pPrinter = nullptr;  // not owned; read only through m_pLink
     std::unique_ptr<CFile> m_pFile;
+    std::uint64_t m_nSent = 0;  // bytes of the running download the port has taken
     unsigned char m_buffer[kChunkSize];
     // The cancel event is open only while a download runs; the mutex keeps a late
     // SignalCancel from racing with its opening and closing.

@@ -24,10 +24,16 @@ void CThrottleThread::RequestDownload(WPARAM pThread, std::uint32_t nThreadID)
 void CThrottleThread::OnQueueDownload(WPARAM wParam, LPARAM lParam)
 {
     std::lock_guard lock(m_pendingMutex);
-    // A request made before a cancel may arrive after it: it is dropped, as if it had waited.
-    if (++m_nRequestsTakenIn <= m_nDropRequestsUpTo) return;
     // A request without a thread could never report its end and would hold a place for good.
-    if (wParam == 0) return;
+    if (wParam == 0) {
+        ++m_nRequestsTakenIn;
+        return;
+    }
+    // A request made before a cancel may arrive after it: it is dropped, as if it had waited.
+    if (++m_nRequestsTakenIn <= m_nDropRequestsUpTo) {
+        PostThreadMessage(static_cast<std::uint32_t>(lParam), WM_DOWNLOAD_DROPPED, 0, 0);
+        return;
+    }
     m_pendingThreads.push_back({wParam, static_cast<std::uint32_t>(lParam)});
 }
 
@@ -44,6 +50,8 @@ void CThrottleThread::ClearQueues()
     std::lock_guard pendingLock(m_pendingMutex);
     std::lock_guard runningLock(m_runningMutex);
     m_runningThreads.clear();
+    // Each printer hears that its request ended, so that every request has an outcome.
+    for (const Entry& entry : m_pendingThreads) PostThreadMessage(entry.nThreadID, WM_DOWNLOAD_DROPPED, 0, 0);
     m_pendingThreads.clear();
     m_nDropRequestsUpTo = m_nRequestsMade;
 }

@@ -17,7 +17,8 @@ public:
     // Asks for one download by a printer thread; called on the requester's thread.
     void RequestDownload(WPARAM pThread, std::uint32_t nThreadID);
     // Drops every pending and running entry, and every request made before it that has not
-    // been taken in yet; called on the requester's thread.
+    // been taken in yet; the printer thread of each dropped request is told so. Called on
+    // the requester's thread.
     void ClearQueues();
 
     std::size_t PendingCount() const;

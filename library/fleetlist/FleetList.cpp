@@ -234,16 +234,6 @@ std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
 }  // namespace
 
-const char* PortKindWord(const CPortBase* port)
-{
-    if (!port) return "";
-    if (port->IsKindOf(RUNTIME_CLASS(CSerialPort))) return "serial";
-    if (port->IsKindOf(RUNTIME_CLASS(CParallelPort))) return "parallel";
-    if (port->IsKindOf(RUNTIME_CLASS(CUSBPort))) return "usb";
-    if (port->IsKindOf(RUNTIME_CLASS(CNetworkPort))) return "network";
-    return "";
-}
-
 std::string ExportFleetList(const CQuarnPrinters& printers)
 {
     std::string csv = CsvLine(kFleetListColumns);

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "PortKindWord.h"
+
 class CPortBase;
 class CQuarnPrinter;
 class CQuarnPrinters;
@@ -16,8 +18,6 @@ class CWnd;
 // The columns, in the order export writes them; import takes them in any order.
 extern const std::vector<std::string> kFleetListColumns;
 
-// network, serial, parallel or usb; empty for a record without a port.
-const char* PortKindWord(const CPortBase* port);
 
 // The header and one row per printer, in the list's order.
 std::string ExportFleetList(const CQuarnPrinters& printers);

@@ -22,10 +22,12 @@ bool CThreadMessageQueue::Post(const CThreadMessage& message)
     return true;
 }
 
-void CThreadMessageQueue::Remove(unsigned message)
+void CThreadMessageQueue::Replace(unsigned message, unsigned replacement)
 {
     std::lock_guard lock(m_mutex);
-    std::erase_if(m_messages, [message](const CThreadMessage& waiting) { return waiting.message == message; });
+    for (CThreadMessage& waiting : m_messages) {
+        if (waiting.message == message) waiting.message = replacement;
+    }
 }
 
 void CThreadMessageQueue::PostQuit()

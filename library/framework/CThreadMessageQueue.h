@@ -29,7 +29,7 @@ public:
     bool Post(const CThreadMessage& message);
     void PostQuit();
     // Takes every waiting message with this id out of the queue; the others keep their order.
-    void Remove(unsigned message);
+    void Replace(unsigned message, unsigned replacement);
     // True while a message or a pending quit is waiting.
     bool HasMessage() const;
     // Blocks until a message (returned first), then a quit request, or, when extraFd is

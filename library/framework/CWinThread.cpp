@@ -101,9 +101,9 @@ bool PostThreadMessage(std::uint32_t nThreadID, unsigned message, WPARAM wParam,
     return pQueue && pQueue->Post({message, wParam, lParam});
 }
 
-void RemoveThreadMessages(std::uint32_t nThreadID, unsigned message)
+void ReplaceThreadMessages(std::uint32_t nThreadID, unsigned message, unsigned replacement)
 {
-    if (const auto pQueue = CThreadRegistry::Find(nThreadID)) pQueue->Remove(message);
+    if (const auto pQueue = CThreadRegistry::Find(nThreadID)) pQueue->Replace(message, replacement);
 }
 
 void PostQuitMessage(int)

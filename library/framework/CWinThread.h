@@ -88,8 +88,9 @@ T* AfxBeginThread(bool bSuspended = false)
 // Posts a thread message; never blocks; false when no live thread has that id.
 bool PostThreadMessage(std::uint32_t nThreadID, unsigned message, WPARAM wParam, LPARAM lParam);
 
-// Takes the thread messages with this id that wait in a live thread's queue out of it.
-void RemoveThreadMessages(std::uint32_t nThreadID, unsigned message);
+// Gives the thread messages with this id that wait in a live thread's queue another id, in
+// place, so that what they asked for is answered instead of done.
+void ReplaceThreadMessages(std::uint32_t nThreadID, unsigned message, unsigned replacement);
 
 // Asks the calling worker's loop to end once its queue is drained.
 void PostQuitMessage(int nExitCode);

@@ -39,6 +39,8 @@ public:
     CString HeadHistory(EDisplayUnits units) const;
     // The two odometer values; both -1 when the printer cannot or does not answer.
     void Odometers(int& first, int& second, EDisplayUnits units) const;
+    // The printer's answer to the odometer question as it came ("" when it cannot or does not answer).
+    CString OdometerAnswer(EDisplayUnits units) const;
     // Asks the user first; sends nothing when the answer is No.
     void ResetHeadOdometer();
     // Refuses (code 10, nothing sent) a serial number whose escaped text exceeds 64 bytes.

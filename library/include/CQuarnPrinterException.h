@@ -42,6 +42,10 @@ public:
 
     // The text ReportError shows for fallbackId.
     CString Message(unsigned fallbackId = 0) const;
+    // Message in two parts: the code's text (or the text that replaces it), and the detail
+    // that follows it (empty when none).
+    CString Text(unsigned fallbackId = 0) const { return m_bDetailReplacesText ? m_strDetail : CodeText(fallbackId); }
+    CString Detail() const { return m_bDetailReplacesText ? CString() : m_strDetail; }
 
     unsigned long m_dwCode;
     CString m_strDetail;  // shown after the code's text when not empty

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "CArchive.h"
@@ -34,6 +35,7 @@ struct CNetworkSearchReport {
     std::size_t answers = 0;        // answers taken, duplicates included
     std::uint32_t lostAnswers = 0;  // datagrams dropped for want of room during the search
     int receiveBuffer = 0;          // bytes the system granted the search's socket
+    std::string problem;            // why the search could not ask or hear anyone; empty when it could
 };
 
 // Bits handed to the printer configuration dialog; bit 0 hides its calibration check box.

@@ -6,6 +6,7 @@
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
 
+#include "CQuarnPrinterException.h"
 #include "CSerialPort.h"
 
 namespace {
@@ -37,10 +38,10 @@ void SetRate(termios2& line, std::int32_t baud)
     line.c_cflag |= BOTHER;
 }
 
-bool SetFraming(termios2& line, std::int32_t dataBits, std::int32_t parity, std::int32_t stopBits)
+int SetFraming(termios2& line, std::int32_t dataBits, std::int32_t parity, std::int32_t stopBits)
 {
     static constexpr tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
-    if (dataBits < 5 || dataBits > 8) return false;
+    if (dataBits < 5 || dataBits > 8) return errDataBits;
     line.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
     line.c_cflag |= sizes[dataBits - 5];
 
@@ -50,7 +51,7 @@ bool SetFraming(termios2& line, std::int32_t dataBits, std::int32_t parity, std:
     case CSerialPort::EVENPARITY: line.c_cflag |= PARENB; break;
     case CSerialPort::MARKPARITY: line.c_cflag |= PARENB | CMSPAR | PARODD; break;
     case CSerialPort::SPACEPARITY: line.c_cflag |= PARENB | CMSPAR; break;
-    default: return false;
+    default: return errParity;
     }
 
     // termios cannot ask for one and a half stop bits; a document that holds it gets one.
@@ -58,9 +59,9 @@ bool SetFraming(termios2& line, std::int32_t dataBits, std::int32_t parity, std:
     case CSerialPort::ONESTOPBIT:
     case CSerialPort::ONE5STOPBITS: break;
     case CSerialPort::TWOSTOPBITS: line.c_cflag |= CSTOPB; break;
-    default: return false;
+    default: return errStopBits;
     }
-    return true;
+    return 0;
 }
 
 void SetFlowControl(termios2& line, std::int32_t flowControl)
@@ -80,16 +81,17 @@ void SetFlowControl(termios2& line, std::int32_t flowControl)
 
 }  // namespace
 
-bool CSerialLineSetup::ApplyTo(int fd) const
+int CSerialLineSetup::ApplyTo(int fd) const
 {
     termios2 line{};
-    if (::ioctl(fd, TCGETS2, &line) != 0) return false;
-    return ShapeLine(line) && ::ioctl(fd, TCSETS2, &line) == 0;
+    if (::ioctl(fd, TCGETS2, &line) != 0) return errInvalidParameter;
+    if (const int refused = ShapeLine(line)) return refused;
+    return ::ioctl(fd, TCSETS2, &line) == 0 ? 0 : int{errInvalidParameter};
 }
 
-bool CSerialLineSetup::ShapeLine(termios2& line) const
+int CSerialLineSetup::ShapeLine(termios2& line) const
 {
-    if (m_nBaudRate <= 0) return false;
+    if (m_nBaudRate <= 0) return errBaudRate;
 
     // Raw bytes both ways; the parity-check flag stays as the device reported it.
     line.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IUCLC);
@@ -100,7 +102,7 @@ bool CSerialLineSetup::ShapeLine(termios2& line) const
     line.c_cc[VTIME] = 0;
 
     SetRate(line, m_nBaudRate);
-    if (!SetFraming(line, m_nDataBits, m_nParity, m_nStopBits)) return false;
+    if (const int refused = SetFraming(line, m_nDataBits, m_nParity, m_nStopBits)) return refused;
     SetFlowControl(line, m_nFlowControl);
-    return true;
+    return 0;
 }

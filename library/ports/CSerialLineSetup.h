@@ -14,14 +14,15 @@ public:
     {
     }
 
-    // Puts the line into raw mode with the settings; false when they have no form the
-    // device accepts (a document may hold any value) or the device refuses them.
-    bool ApplyTo(int fd) const;
+    // Puts the line into raw mode with the settings; 0, or the printer error code that names
+    // the first setting without a form the device accepts (a document may hold any value),
+    // or errInvalidParameter when the device refuses them.
+    int ApplyTo(int fd) const;
 
-    // Turns the line state the device reported into the one these settings ask for; false
-    // when a setting has no termios form. Kept apart so the framing can be checked on
-    // lines (such as pseudo-terminals) that ignore it.
-    bool ShapeLine(termios2& line) const;
+    // Turns the line state the device reported into the one these settings ask for; 0, or
+    // the code naming the first setting without a termios form. Kept apart so the framing
+    // can be checked on lines (such as pseudo-terminals) that ignore it.
+    int ShapeLine(termios2& line) const;
 
 private:
     std::int32_t m_nBaudRate;

@@ -63,7 +63,8 @@ void CSerialPort::Open()
     const int flags = ::fcntl(m_hDevice, F_GETFL);
     if (flags == -1 || ::fcntl(m_hDevice, F_SETFL, flags | O_NONBLOCK) == -1) ThrowPrinterError(errInvalidParameter);
     const CSerialLineSetup setup(m_nBaudRate, m_nDataBits, m_nParity, m_nStopBits, m_nFlowControl);
-    if (!setup.ApplyTo(m_hDevice)) ThrowPrinterError(errInvalidParameter);
+    // The error names the setting, so that the operator knows which one to change.
+    if (const int refused = setup.ApplyTo(m_hDevice)) ThrowPrinterError(refused);
 }
 
 void CSerialPort::Close()

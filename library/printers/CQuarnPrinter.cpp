@@ -139,13 +139,18 @@ void CQuarnPrinter::Calibrate()
     CalibratePort(m_pPort);
 }
 
+void CQuarnPrinter::SendCalibration(CPortBase* pPort)
+{
+    if (!pPort) ThrowPrinterError(errPortUnavailable);
+    CPortSession session(*pPort);
+    // Line feed, "xa", line feed; written whole, as a cut command could be misread.
+    WriteAll(session.Port(), CString("\x0A" "xa" "\x0A"));
+}
+
 void CQuarnPrinter::CalibratePort(CPortBase* pPort)
 {
     try {
-        if (!pPort) ThrowPrinterError(errPortUnavailable);
-        CPortSession session(*pPort);
-        // Line feed, "xa", line feed; written whole, as a cut command could be misread.
-        WriteAll(session.Port(), CString("\x0A" "xa" "\x0A"));
+        SendCalibration(pPort);
     } catch (CException* e) {
         CExceptionHolder<> error(e);
         error->ReportError(0, 0);

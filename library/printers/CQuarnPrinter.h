@@ -42,6 +42,8 @@ public:
     // The same on a given port, for the download thread, which must not depend on the
     // record still being alive when it calibrates.
     static void CalibratePort(CPortBase* pPort);
+    // The same, raising its errors instead of showing them, for a caller that reports them.
+    static void SendCalibration(CPortBase* pPort);
 
     // Test pages: printer errors are dropped, so a selection goes on with the next printer.
     void PrintTestPageQPL();

@@ -64,9 +64,13 @@ CString CQuarnPrinterData::HeadHistory(EDisplayUnits units) const
 
 void CQuarnPrinterData::Odometers(int& first, int& second, EDisplayUnits units) const
 {
-    first = second = -1;
-    if (!IsBidirectional()) return;
-    PrinterCommands::ParseOdometers(Ask(PortOf(*this), PrinterCommands::AskOdometers(units)), first, second);
+    PrinterCommands::ParseOdometers(OdometerAnswer(units), first, second);
+}
+
+CString CQuarnPrinterData::OdometerAnswer(EDisplayUnits units) const
+{
+    if (!IsBidirectional()) return CString();
+    return Ask(PortOf(*this), PrinterCommands::AskOdometers(units));
 }
 
 void CQuarnPrinterData::ResetHeadOdometer()

@@ -59,9 +59,22 @@ void CQuarnPrinter::QueueDownload(int maxDownloads)
         if (!g_pScheduler) throw new CQuarnPrinterException(errThreadCreate);
     }
     g_pScheduler->m_nMaxSimultaneous = maxDownloads;
+    if (!m_pThread) {
+        // A printer whose thread could not start (it has no port) can never download; it
+        // still ends with an outcome, so that a front end counting requests is not left waiting.
+        std::unique_ptr<DownloadOutcome> outcome = CPrinterLink::Snapshot::Of(*this).StartOutcome();
+        outcome->code = errPortUnavailable;
+        outcome->text = CQuarnPrinterException(errPortUnavailable).Text();
+        if (m_bCalibrate) outcome->calibration = CalibrationResult::skipped;
+        if (m_pNotifyWnd) {
+            m_pNotifyWnd->PostMessage(WM_DOWNLOAD_OUTCOME, reinterpret_cast<WPARAM>(static_cast<CQuarnPrinterData*>(this)),
+                                      reinterpret_cast<LPARAM>(outcome.release()));
+        }
+        return;
+    }
     // The thread id travels with the pointer so the scheduler never has to read a
     // thread object that may have ended.
-    g_pScheduler->RequestDownload(reinterpret_cast<WPARAM>(m_pThread), m_pThread ? m_pThread->m_nThreadID : 0);
+    g_pScheduler->RequestDownload(reinterpret_cast<WPARAM>(m_pThread), m_pThread->m_nThreadID);
 }
 
 void CQuarnPrinter::CancelPrinterDownload()
@@ -70,6 +83,7 @@ void CQuarnPrinter::CancelPrinterDownload()
     if (!m_pThread) return;
     m_pThread->SignalCancel();
     // A download the scheduler has already handed over but the thread has not begun (it may
-    // still be busy with an earlier one) would otherwise run in full after the cancel.
-    RemoveThreadMessages(m_pThread->m_nThreadID, WM_DOWNLOAD);
+    // still be busy with an earlier one) would otherwise run in full after the cancel; it
+    // ends as cancelled instead.
+    ReplaceThreadMessages(m_pThread->m_nThreadID, WM_DOWNLOAD, WM_DOWNLOAD_DROPPED);
 }

@@ -24,11 +24,13 @@ CString AskHeadHistory(EDisplayUnits units);    // "\nURHi\n" or "\nURHm\n"
 CString AskOdometers(EDisplayUnits units);      // "\nURLi\n" or "\nURLm\n"
 
 // The answer's characters before its first carriage return or line feed; an answer with
-// neither gives an empty text.
+// neither gives an empty text, unless it fills the whole read (then it is all of it).
 CString FirstLine(const CString& answer);
 
 // The two "usage = " values of an odometer answer; both -1 when the answer is empty.
 void ParseOdometers(const CString& answer, int& first, int& second);
+// False when either value of ParseOdometers came from no digit at all (and so reads 0).
+bool OdometerAnswerHasBothNumbers(const CString& answer);
 
 // Backslash before every backslash, then before every double quote.
 CString EscapeSerialNumber(const CString& serial);

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "CArchive.h"
+#include "CQuarnPrinterException.h"
 #include "CQuarnPrinters.h"
 #include "RecordingWnd.h"
 #include "ScopedEnvironment.h"
@@ -206,7 +207,7 @@ TEST_F(CollectionDownload, CancelStopsAStalledPrinterAndItsQueuedPeersNeverConne
     EXPECT_EQ(records[0].bytes, 30000u);
 }
 
-TEST_F(CollectionDownload, ResetMidFileEndsThatDownloadWithAnErrorOnOneConnection)
+TEST_F(CollectionDownload, ResetMidFileEndsThatDownloadFailedWithTheBytesTakenOnOneConnection)
 {
     SimProcess sim({"--network", "resets@127.0.0.51:0,rate=2000000,reset=100000,rcvbuf=65536"});
     sim.Start();
@@ -216,8 +217,19 @@ TEST_F(CollectionDownload, ResetMidFileEndsThatDownloadWithAnErrorOnOneConnectio
     m_printers.DownloadToPrinters(nullptr);
     ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_END, 1, 30s));
     EXPECT_EQ(m_window.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{0});
-    ASSERT_EQ(m_ui.Texts().size(), 1u);
-    EXPECT_NE(m_ui.Texts()[0].find("reset"), std::string::npos) << m_ui.Texts()[0];
+    ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_OUTCOME, 1, 30s));
+    EXPECT_TRUE(m_ui.Texts().empty()) << "the download thread showed a box";
+    const DownloadOutcome outcome = m_window.Outcomes()[0];
+    EXPECT_EQ(outcome.printer, "resets");
+    EXPECT_EQ(outcome.portKind, "network");
+    EXPECT_EQ(outcome.result, DownloadResult::failed);
+    EXPECT_FALSE(outcome.confirmed);
+    EXPECT_NE(OutcomeMessage(outcome).find("reset"), std::string::npos) << OutcomeMessage(outcome);
+    // The socket may have taken more than the printer read before its reset, never less.
+    EXPECT_GE(outcome.bytesTaken, 100000u);
+    EXPECT_LT(outcome.bytesTaken, outcome.fileSize);
+    EXPECT_FALSE(outcome.sha256);
+    EXPECT_EQ(outcome.calibration, CalibrationResult::skipped);
 
     // A failed download does not calibrate, so the thread ends at once.
     m_printers.DeletePrinter(Named("resets"));
@@ -331,9 +343,12 @@ TEST_F(CollectionDownload, APrinterThatStopsTakingDataEndsItsDownloadAfterTheSta
     ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_END, 1, 30s));
     EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
     EXPECT_EQ(m_window.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{kDownloadFailed});
-    ASSERT_EQ(m_ui.Texts().size(), 1u);
-    EXPECT_NE(m_ui.Texts()[0].find("The printer stopped taking data: it had taken "), std::string::npos) << m_ui.Texts()[0];
-    EXPECT_NE(m_ui.Texts()[0].find(" of 8388608 bytes."), std::string::npos) << m_ui.Texts()[0];
+    ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_OUTCOME, 1, 30s));
+    const DownloadOutcome outcome = m_window.Outcomes()[0];
+    EXPECT_EQ(outcome.code, errTimeout);
+    const CString message = OutcomeMessage(outcome);
+    EXPECT_NE(message.find("The printer stopped taking data: it had taken "), std::string::npos) << message;
+    EXPECT_NE(message.find(" of 8388608 bytes."), std::string::npos) << message;
     ASSERT_EQ(sim.Stop(), 0);
 }
 

@@ -3,7 +3,10 @@
 // nothing new. Network searches run only inside a network of the test's own.
 #include <csignal>
 #include <cstdlib>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "DiscoveryNetwork.h"
 #include "NetworkNamespace.h"
@@ -118,4 +121,34 @@ TEST_F(QuarnctlDetect, NetworkPrintersAreAddedOrRenamedAsTheyAnswer)
         << result.err << "\nwhat the printers heard and sent:\n" << DiscoveryRecord(sim);
     EXPECT_EQ(Run({"list", Doc()}).out,
               "Lab\\x1b[2J\t-\t" + lab + "\tNone Selected\nOffice\t-\t" + office + "\tNone Selected\n");
+}
+
+TEST_F(QuarnctlDetect, ASearchThatCannotAskOrHearSaysWhyAndFailsButKeepsTheUsbFinds)
+{
+    // The search broadcasts: only ever inside a network of the test's own.
+    if (!EnterOwnNetworkNamespace()) GTEST_SKIP() << "no network namespace of our own can be made here";
+    const std::string lp0 = MakeUsbPrinter("lp0");
+
+    // No route: the broadcast cannot leave, which is not the same as a network without printers.
+    const auto unrouted = Run({"detect", Doc()});
+    EXPECT_EQ(unrouted.exitStatus, 1) << unrouted.err;
+    EXPECT_NE(unrouted.err.find("the network search could not run: no network interface can carry"), std::string::npos)
+        << unrouted.err;
+    EXPECT_EQ(unrouted.err.find("no new printers"), std::string::npos) << unrouted.err;
+    EXPECT_EQ(unrouted.out, "added\tPrinter#1\t" + lp0 + "\n");
+    EXPECT_EQ(Run({"list", Doc()}).out, "Printer#1\t-\tUSB\tNone Selected\n");
+
+    // Another program holds the discovery port: no answer could ever arrive.
+    ASSERT_EQ(std::system("ip -4 route add default dev lo"), 0);
+    const int holder = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ASSERT_NE(holder, -1);
+    sockaddr_in port{};
+    port.sin_family = AF_INET;
+    port.sin_port = htons(4201);
+    ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&port), sizeof port), 0);
+    const auto held = Run({"detect", Doc(), "--no-usb"});
+    close(holder);
+    EXPECT_EQ(held.exitStatus, 1) << held.err;
+    EXPECT_NE(held.err.find("UDP port 4201 cannot be used (Address already in use)"), std::string::npos) << held.err;
+    EXPECT_EQ(held.out, "");
 }

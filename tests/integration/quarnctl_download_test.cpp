@@ -4,6 +4,9 @@
 
 #include <sys/stat.h>
 
+#include <nlohmann/json.hpp>
+#include <map>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -178,8 +181,90 @@ TEST_F(QuarnctlDownload, InterruptOrTerminateCancelsRunningAndQueuedDownloads)
 
         EXPECT_EQ(result.exitStatus, 1) << result.err;
         EXPECT_EQ(result.out, "a-stalls\tcancelled\nb-waits\tcancelled\n");
+        EXPECT_NE(result.err.find("2 printers: 0 ok, 0 failed, 2 cancelled in "), std::string::npos) << result.err;
         const auto records = sim.Records();
         ASSERT_EQ(records.size(), 1u);
         EXPECT_EQ(records[0].printer, "stalls");
     }
+}
+
+TEST_F(QuarnctlDownload, JsonGivesEveryPrinterItsOutcomeAndStderrTheProgressAndTheSummary)
+{
+    SimProcess sim({"--network", "slow@127.0.0.71:0,rate=600000", "--network",
+                    "resets@127.0.0.72:0,rate=2000000,reset=50000,rcvbuf=65536", "--network", "calibrated@127.0.0.73:0"});
+    sim.Start();
+    const std::string slowBytes = ScratchFile::Pattern(1200 * 1024);
+    const ScratchFile slowFile(slowBytes);
+    const ScratchFile big(ScratchFile::Pattern(16 * 1024 * 1024));
+    const ScratchFile small(ScratchFile::Pattern(2000));
+    Add("slow", sim, slowFile.Path());
+    Add("resets", sim, big.Path());
+    Add("refused", "127.0.0.74", sim.PortOf("slow"), small.Path());
+    ASSERT_EQ(m_runner.Run({"add", Doc(), "--network", sim.AddressOf("calibrated"), "--tcp-port",
+                            std::to_string(sim.PortOf("calibrated")), "--name", "calibrated"})
+                  .exitStatus,
+              0);
+    ASSERT_EQ(m_runner.Run({"set-file", Doc(), small.Path(), "calibrated"}).exitStatus, 0);
+    ASSERT_EQ(m_runner.Run({"max-downloads", "4"}).exitStatus, 0);
+
+    const auto result = m_runner.Run({"download", Doc(), "--json"});
+    ASSERT_EQ(sim.Stop(), 0);
+
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    const nlohmann::json outcomes = nlohmann::json::parse(result.out);  // nothing else on stdout
+    ASSERT_TRUE(outcomes.is_array());
+    ASSERT_EQ(outcomes.size(), 4u);
+    const std::set<std::string> keys = {"printer", "model", "port_kind", "port", "file", "file_size", "sha256",
+                                        "bytes_taken", "result", "confirmed", "code", "text", "detail", "calibration",
+                                        "calibration_message", "started", "ended", "duration_s"};
+    std::map<std::string, nlohmann::json> byName;
+    for (const auto& outcome : outcomes) {
+        std::set<std::string> got;
+        for (const auto& [key, value] : outcome.items()) got.insert(key);
+        EXPECT_EQ(got, keys) << outcome.dump();
+        byName[outcome["printer"]] = outcome;
+    }
+
+    const auto& calibrated = byName["calibrated"];
+    EXPECT_EQ(calibrated["result"], "ok");
+    EXPECT_EQ(calibrated["calibration"], "done");
+    EXPECT_EQ(calibrated["port_kind"], "network");
+    EXPECT_EQ(calibrated["port"], sim.AddressOf("calibrated") + ":" + std::to_string(sim.PortOf("calibrated")));
+
+    const auto& slow = byName["slow"];
+    EXPECT_EQ(slow["result"], "ok");
+    EXPECT_EQ(slow["confirmed"], true);
+    EXPECT_EQ(slow["code"], 0);
+    EXPECT_EQ(slow["text"], "");
+    EXPECT_EQ(slow["file"], slowFile.Path());
+    EXPECT_EQ(slow["file_size"], slowBytes.size());
+    EXPECT_EQ(slow["bytes_taken"], slowBytes.size());
+    EXPECT_EQ(slow["sha256"], Sha256::Of(slowBytes));
+    EXPECT_EQ(slow["calibration"], "none");
+    EXPECT_GT(slow["duration_s"].get<double>(), 1.0);
+    EXPECT_LE(slow["started"].get<std::string>(), slow["ended"].get<std::string>());
+    EXPECT_EQ(slow["ended"].get<std::string>().back(), 'Z');
+
+    const auto& resets = byName["resets"];
+    EXPECT_EQ(resets["result"], "failed");
+    EXPECT_TRUE(resets["sha256"].is_null());
+    EXPECT_GE(resets["bytes_taken"].get<std::uint64_t>(), 50000u);
+    EXPECT_LT(resets["bytes_taken"].get<std::uint64_t>(), 16u * 1024 * 1024);
+    EXPECT_EQ(resets["confirmed"], false);
+
+    const auto& refused = byName["refused"];
+    EXPECT_EQ(refused["result"], "failed");
+    EXPECT_EQ(refused["code"], 7);
+    EXPECT_EQ(refused["text"], "That port is unavailable.");
+    EXPECT_EQ(refused["detail"], "The printer refused the connection: its raw printing port may be switched off.");
+    EXPECT_EQ(refused["bytes_taken"], 0);
+
+    // Progress says how fast and how long; a calibrating printer says so; errors name the printer.
+    EXPECT_NE(result.err.find(" left)"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("B/s, "), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("calibrated: calibrating\n"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("refused (127.0.0.74:" + std::to_string(sim.PortOf("slow")) + "): That port is unavailable."),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("4 printers: 2 ok, 2 failed, 0 cancelled in "), std::string::npos) << result.err;
 }

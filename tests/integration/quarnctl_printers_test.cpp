@@ -171,6 +171,22 @@ TEST_F(QuarnctlPrinters, QueriesPrintThePrintersAnswers)
     EXPECT_EQ(Run({"query", Doc(), "Nobody", "odometers"}).exitStatus, 2);
 }
 
+TEST_F(QuarnctlPrinters, AnAnswerWithoutItsNumbersIsShownAsSentNeverAsZero)
+{
+    // A serial number that fills the whole read has lost its line end to the read, not to the printer.
+    const std::string longSerial(1000, 'S');
+    StartSerial({{"Worded", ",odometer=Label usage = none%0D%0AHead usage = 12%1B[2J%0D%0A,serial=" + longSerial}});
+    const auto odometers = Run({"query", Doc(), "Worded", "odometers"});
+    EXPECT_EQ(odometers.exitStatus, 1);
+    EXPECT_EQ(odometers.out, "");
+    EXPECT_TRUE(Contains(odometers.err, "'Worded' gave no number in the answer: \"Label usage = none\\x0d\\x0aHead usage = "
+                                        "12\\x1b[2J\\x0d\\x0a\"")) << odometers.err;
+
+    const auto serial = Run({"query", Doc(), "Worded", "serial-number"});
+    EXPECT_EQ(serial.exitStatus, 0) << serial.err;
+    EXPECT_EQ(serial.out, longSerial + "\n");
+}
+
 TEST_F(QuarnctlPrinters, APrinterThatSaysNothingOrCannotBeOpenedEndsWithStatusOne)
 {
     StartSerial({{"Mute", ",silent"}});
@@ -225,7 +241,7 @@ TEST_F(QuarnctlPrinters, ResetHeadOdometerAsksAnOperatorAtATerminal)
 {
     StartSerial({{"Line", ""}});
     const std::string question = "Are you sure you want to Reset the Head Odometer?\n(y/N) ";
-    for (const std::string& reply : {"n\n", "y\n"}) {
+    for (const std::string reply : {"n\n", "y\n"}) {
         PseudoTerminal console;
         m_runner.UseTerminal(console.DevicePath());
         const pid_t pid = m_runner.Start({"reset-head-odometer", Doc(), "Line"});

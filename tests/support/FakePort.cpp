@@ -12,7 +12,7 @@ FakePort::~FakePort()
 void FakePort::Open()
 {
     std::lock_guard lock(m_mutex);
-    if (m_nOpenError != 0) throw new CQuarnPrinterException(m_nOpenError);
+    if (m_nOpenError != 0 && m_nOpens >= m_nOpensBeforeError) throw new CQuarnPrinterException(m_nOpenError);
     m_bOpen = true;
     ++m_nOpens;
 }
@@ -81,10 +81,13 @@ int FakePort::FlushCount() const
     return m_nFlushes;
 }
 
-void FakePort::FailOpen(unsigned long code)
+void FakePort::FailOpen(unsigned long code) { FailOpenAfter(0, code); }
+
+void FakePort::FailOpenAfter(int opens, unsigned long code)
 {
     std::lock_guard lock(m_mutex);
     m_nOpenError = code;
+    m_nOpensBeforeError = opens;
 }
 
 void FakePort::HoldWrites()

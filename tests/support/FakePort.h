@@ -26,6 +26,8 @@ public:
     // The write that would pass this many received bytes raises a printer error of code.
     void FailAfter(std::size_t bytes, unsigned long code);
     void FailOpen(unsigned long code);
+    // Opens that many times, then raises a printer error of code at every open.
+    void FailOpenAfter(int opens, unsigned long code);
     // The wait for delivery at the end of a download raises a printer error of code.
     void FailFlush(unsigned long code);
     // The wait for delivery at the end of a download ends without the printer's confirmation.
@@ -53,6 +55,7 @@ private:
     std::size_t m_nFailAfter = SIZE_MAX;
     unsigned long m_nFailCode = 0;
     unsigned long m_nOpenError = 0;
+    int m_nOpensBeforeError = 0;
     unsigned long m_nFlushError = 0;
     int m_nFlushes = 0;
     Delivery m_delivery = Delivery::Confirmed;

@@ -1,5 +1,5 @@
-// The printer download thread: bytes on the port, the begin/progress/end reports, errors,
-// cancel and calibration.
+// The printer download thread: bytes on the port, the begin/progress/end reports, the
+// outcome of each download (errors travel in it, never in a box), cancel and calibration.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -15,6 +15,7 @@
 #include "RecordingThread.h"
 #include "RecordingWnd.h"
 #include "ScratchFile.h"
+#include "Sha256.h"
 #include "ScriptedUserInterface.h"
 #include "TemporaryFolder.h"
 #include "messages.h"
@@ -56,6 +57,13 @@ protected:
     }
 
     WPARAM Record() const { return reinterpret_cast<WPARAM>(static_cast<const CQuarnPrinterData*>(&m_printer)); }
+    // The outcome of the only download so far.
+    DownloadOutcome OnlyOutcome() const
+    {
+        const std::vector<DownloadOutcome> outcomes = m_wnd.Outcomes();
+        EXPECT_EQ(outcomes.size(), 1u);
+        return outcomes.empty() ? DownloadOutcome{} : outcomes.back();
+    }
 
     ScriptedUserInterface m_ui;
     RecordingWnd m_wnd;
@@ -141,7 +149,7 @@ TEST_F(PrinterThreadTest, PortTakingPartOfEachChunkStillGetsEveryByteOnce)
     EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{1});
 }
 
-TEST_F(PrinterThreadTest, PortWriteErrorEndsTheDownloadWithItsBoxAndNoCalibration)
+TEST_F(PrinterThreadTest, PortWriteErrorEndsTheDownloadWithItsErrorInTheOutcomeAndNoCalibration)
 {
     m_printer.m_bCalibrate = true;
     m_pPort->FailAfter(3000, errTimeout);
@@ -149,9 +157,66 @@ TEST_F(PrinterThreadTest, PortWriteErrorEndsTheDownloadWithItsBoxAndNoCalibratio
 
     EXPECT_EQ(m_pPort->Received().size(), 2048u);
     EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{0});
-    ASSERT_EQ(m_ui.Texts(), std::vector<CString>{CQuarnPrinterException(errTimeout).Message()});
+    EXPECT_TRUE(m_ui.Texts().empty()) << "the download thread showed a box";
+    const DownloadOutcome outcome = OnlyOutcome();
+    EXPECT_EQ(outcome.result, DownloadResult::failed);
+    EXPECT_EQ(outcome.code, errTimeout);
+    EXPECT_EQ(OutcomeMessage(outcome), CQuarnPrinterException(errTimeout).Message());
+    EXPECT_EQ(outcome.bytesTaken, 2048u);
+    EXPECT_EQ(outcome.fileSize, 10000u);
+    EXPECT_FALSE(outcome.sha256) << "only part of the file went out";
+    EXPECT_FALSE(outcome.confirmed);
+    EXPECT_EQ(outcome.calibration, CalibrationResult::skipped);
     EXPECT_FALSE(m_pPort->IsOpenNow());
     EXPECT_EQ(m_pPort->OpenCount(), 1);
+}
+
+TEST_F(PrinterThreadTest, OutcomeOfADeliveredFileNamesThePrinterTheBytesTheirHashAndTheCalibration)
+{
+    m_printer.m_bCalibrate = true;
+    m_printer.m_strName = "Line3";
+    m_printer.m_strModel = "QL-300";
+    m_pPort->AcceptAtMost(600);  // the hash must follow what went out, not what was read
+    const std::string bytes = ScratchFile::Pattern(5000);
+    const auto before = DownloadOutcome::Clock::now();
+    Download(bytes);
+
+    const DownloadOutcome outcome = OnlyOutcome();
+    EXPECT_EQ(outcome.result, DownloadResult::ok);
+    EXPECT_TRUE(outcome.confirmed);
+    EXPECT_EQ(outcome.printer, "Line3");
+    EXPECT_EQ(outcome.model, "QL-300");
+    EXPECT_EQ(outcome.fileSize, 5000u);
+    EXPECT_EQ(outcome.bytesTaken, 5000u);
+    EXPECT_EQ(outcome.sha256, Sha256::Of(bytes));
+    EXPECT_EQ(outcome.code, 0u);
+    EXPECT_EQ(outcome.text, "");
+    EXPECT_EQ(outcome.calibration, CalibrationResult::done);
+    EXPECT_LE(before, outcome.started);
+    EXPECT_LE(outcome.started, outcome.ended);
+    EXPECT_EQ(m_wnd.OutcomeRecords(), std::vector<WPARAM>{Record()});
+}
+
+TEST_F(PrinterThreadTest, OutcomeOfAnEmptyFileIsOkWithTheHashOfNothing)
+{
+    Download("");
+    const DownloadOutcome outcome = OnlyOutcome();
+    EXPECT_EQ(outcome.result, DownloadResult::ok);
+    EXPECT_EQ(outcome.sha256, Sha256::Of(""));
+    EXPECT_EQ(outcome.calibration, CalibrationResult::none);
+}
+
+TEST_F(PrinterThreadTest, CalibrationErrorGoesIntoTheOutcomeWithoutABox)
+{
+    m_printer.m_bCalibrate = true;
+    m_pPort->FailOpenAfter(1, errPortUnavailable);
+    Download(ScratchFile::Pattern(100));
+
+    EXPECT_TRUE(m_ui.Texts().empty());
+    const DownloadOutcome outcome = OnlyOutcome();
+    EXPECT_EQ(outcome.result, DownloadResult::ok);
+    EXPECT_EQ(outcome.calibration, CalibrationResult::failed);
+    EXPECT_EQ(outcome.calibrationMessage, CQuarnPrinterException(errPortUnavailable).Message());
 }
 
 TEST_F(PrinterThreadTest, BytesThatNeverReachThePrinterMakeTheDownloadFail)
@@ -162,7 +227,11 @@ TEST_F(PrinterThreadTest, BytesThatNeverReachThePrinterMakeTheDownloadFail)
 
     EXPECT_EQ(m_pPort->FlushCount(), 1);
     EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{0});
-    EXPECT_EQ(m_ui.Texts(), std::vector<CString>{CQuarnPrinterException(kPlatformErrorBase + ECONNRESET).Message()});
+    const DownloadOutcome outcome = OnlyOutcome();
+    EXPECT_EQ(outcome.result, DownloadResult::failed);
+    EXPECT_EQ(OutcomeMessage(outcome), CQuarnPrinterException(kPlatformErrorBase + ECONNRESET).Message());
+    EXPECT_EQ(outcome.bytesTaken, 5000u);
+    EXPECT_FALSE(outcome.confirmed);
     EXPECT_EQ(m_pPort->OpenCount(), 1);  // no calibration after a failed delivery
 }
 
@@ -176,6 +245,10 @@ TEST_F(PrinterThreadTest, DeliveryThePrinterNeverConfirmedEndsApartAndStillCalib
     EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{kDownloadNotConfirmed});
     EXPECT_EQ(m_pPort->Received(), bytes + kCalibration);
     EXPECT_TRUE(m_ui.Messages().empty());
+    const DownloadOutcome outcome = OnlyOutcome();
+    EXPECT_EQ(outcome.result, DownloadResult::ok);
+    EXPECT_FALSE(outcome.confirmed);
+    EXPECT_EQ(outcome.calibration, CalibrationResult::done);
 }
 
 TEST_F(PrinterThreadTest, PortThatCannotOpenIsReportedAfterTheBegin)
@@ -185,7 +258,10 @@ TEST_F(PrinterThreadTest, PortThatCannotOpenIsReportedAfterTheBegin)
 
     EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_BEGIN), std::vector<LPARAM>{100});
     EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{0});
-    EXPECT_EQ(m_ui.Texts(), std::vector<CString>{CQuarnPrinterException(errPortUnavailable).Message()});
+    const DownloadOutcome outcome = OnlyOutcome();
+    EXPECT_EQ(outcome.code, errPortUnavailable);
+    EXPECT_EQ(outcome.text, CQuarnPrinterException(errPortUnavailable).Message());
+    EXPECT_EQ(outcome.bytesTaken, 0u);
 }
 
 TEST_F(PrinterThreadTest, MissingFileIsReportedByNameWithoutBeginAndTheSchedulerStillHearsTheEnd)
@@ -194,8 +270,9 @@ TEST_F(PrinterThreadTest, MissingFileIsReportedByNameWithoutBeginAndTheScheduler
     DownloadPath(path);
 
     EXPECT_EQ(m_wnd.Messages(), (std::vector<RecordingWnd::Message>{{WM_DOWNLOAD_END, Record(), 0}}));
-    ASSERT_EQ(m_ui.Texts().size(), 1u);
-    EXPECT_NE(m_ui.Texts()[0].find(path), CString::npos);
+    const DownloadOutcome outcome = OnlyOutcome();
+    EXPECT_EQ(outcome.result, DownloadResult::failed);
+    EXPECT_NE(outcome.text.find(path), CString::npos);
     EXPECT_EQ(m_pPort->OpenCount(), 0);
     EXPECT_EQ(m_schedulerLog.Count(WM_DOWNLOAD_DONE), 1u);
 }
@@ -210,11 +287,11 @@ TEST_F(PrinterThreadTest, AnythingButARegularFileEndsTheDownloadNamingThePathAnd
     ASSERT_EQ(symlink(folder.Path().c_str(), linkToFolder.c_str()), 0);
     const std::vector<std::string> paths = {fifo, "/dev/zero", folder.Path().string(), linkToFolder};
     for (const std::string& path : paths) DownloadPath(path);
-    const std::vector<CString> texts = m_ui.Texts();
-    ASSERT_EQ(texts.size(), paths.size());
+    const std::vector<DownloadOutcome> outcomes = m_wnd.Outcomes();
+    ASSERT_EQ(outcomes.size(), paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        EXPECT_NE(texts[i].find(paths[i]), CString::npos) << texts[i];
-        EXPECT_NE(texts[i].find("not a regular file"), CString::npos) << texts[i];
+        EXPECT_NE(outcomes[i].text.find(paths[i]), CString::npos) << outcomes[i].text;
+        EXPECT_NE(outcomes[i].text.find("not a regular file"), CString::npos) << outcomes[i].text;
     }
     EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>(4, kDownloadFailed));
     EXPECT_EQ(m_wnd.Count(WM_DOWNLOAD_BEGIN), 0u);
@@ -235,8 +312,9 @@ TEST_F(PrinterThreadTest, FileCutShortDuringTheDownloadEndsItWithAFileError)
     ASSERT_TRUE(m_schedulerLog.WaitForCount(WM_DOWNLOAD_DONE, 1));
     EXPECT_EQ(m_pPort->Received(), ScratchFile::Pattern(1024));
     EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{0});
-    ASSERT_EQ(m_ui.Texts().size(), 1u);
-    EXPECT_NE(m_ui.Texts()[0].find(file.Path()), CString::npos);
+    const DownloadOutcome outcome = OnlyOutcome();
+    EXPECT_NE(outcome.text.find(file.Path()), CString::npos);
+    EXPECT_EQ(outcome.bytesTaken, 1024u);
 }
 
 TEST_F(PrinterThreadTest, CancelStopsAfterTheChunkInFlightKeepsSuccessAndSkipsCalibration)
@@ -256,6 +334,51 @@ TEST_F(PrinterThreadTest, CancelStopsAfterTheChunkInFlightKeepsSuccessAndSkipsCa
     EXPECT_EQ(m_wnd.Params(WM_DOWNLOAD_END), std::vector<LPARAM>{1});
     EXPECT_EQ(m_pPort->OpenCount(), 1);
     EXPECT_EQ(m_pPort->FlushCount(), 0);  // a cancelled download waits for nothing
+    const DownloadOutcome outcome = OnlyOutcome();
+    EXPECT_EQ(outcome.result, DownloadResult::cancelled);
+    EXPECT_EQ(outcome.bytesTaken, 1024u);
+    EXPECT_EQ(outcome.fileSize, 100000u);
+    EXPECT_FALSE(outcome.sha256);
+    EXPECT_EQ(outcome.calibration, CalibrationResult::skipped);
+}
+
+TEST_F(PrinterThreadTest, CancelDuringTheCalibrationPauseSkipsItAndTheFileStaysDelivered)
+{
+    m_printer.m_bCalibrate = true;
+    m_printer.m_pThread->SetCalibrateDelay(60000);
+    const ScratchFile file(ScratchFile::Pattern(3000));
+    m_printer.m_strDownloadFile = file.Path();
+    PostThreadMessage(m_printer.m_pThread->m_nThreadID, WM_DOWNLOAD, reinterpret_cast<WPARAM>(m_pScheduler),
+                      m_pScheduler->m_nThreadID);
+    ASSERT_TRUE(m_wnd.WaitForCount(WM_DOWNLOAD_END, 1));
+    m_printer.CancelPrinterDownload();
+
+    ASSERT_TRUE(m_wnd.WaitForCount(WM_DOWNLOAD_OUTCOME, 1)) << "the pause ran on after the cancel";
+    const DownloadOutcome outcome = OnlyOutcome();
+    EXPECT_EQ(outcome.result, DownloadResult::ok);
+    EXPECT_EQ(outcome.calibration, CalibrationResult::skipped);
+    EXPECT_EQ(m_pPort->Received(), ScratchFile::Pattern(3000));
+}
+
+TEST_F(PrinterThreadTest, DownloadHandedOverButNotBegunWhenCancelledEndsCancelledWithNothingSent)
+{
+    m_pPort->HoldWrites();
+    const ScratchFile file(ScratchFile::Pattern(5000));
+    m_printer.m_strDownloadFile = file.Path();
+    for (int i = 0; i < 2; ++i)
+        PostThreadMessage(m_printer.m_pThread->m_nThreadID, WM_DOWNLOAD, 0, 0);
+    ASSERT_TRUE(m_pPort->WaitUntilHeld());
+    m_printer.CancelPrinterDownload();
+    m_pPort->ReleaseWrites();
+
+    ASSERT_TRUE(m_wnd.WaitForCount(WM_DOWNLOAD_OUTCOME, 2));
+    const std::vector<DownloadOutcome> outcomes = m_wnd.Outcomes();
+    EXPECT_EQ(outcomes[0].result, DownloadResult::cancelled);
+    EXPECT_EQ(outcomes[1].result, DownloadResult::cancelled);
+    EXPECT_EQ(outcomes[1].bytesTaken, 0u);
+    EXPECT_EQ(outcomes[1].fileSize, 5000u);
+    EXPECT_EQ(m_wnd.Count(WM_DOWNLOAD_BEGIN), 1u);
+    EXPECT_EQ(m_pPort->Received().size(), 1024u);
 }
 
 TEST_F(PrinterThreadTest, CancelBetweenDownloadsChangesNothing)

@@ -2,8 +2,11 @@
 // cancelling, and releasing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -158,6 +161,105 @@ TEST_F(ThreadControlTest, CancelRightAfterARequestDropsItEvenBeforeTheSchedulerT
     ASSERT_TRUE(m_wnd.WaitForCount(WM_DOWNLOAD_END, 1));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));  // room for a wrongly kept request
     EXPECT_EQ(IndexOf(WM_DOWNLOAD_BEGIN, printer), -1);
+    // The dropped request still ends, so that a front end counting requests is not left waiting.
+    ASSERT_TRUE(m_wnd.WaitForCount(WM_DOWNLOAD_OUTCOME, 2));
+    const std::vector<WPARAM> records = m_wnd.OutcomeRecords();
+    const auto dropped = std::find(records.begin(), records.end(), Record(printer));
+    ASSERT_NE(dropped, records.end());
+    EXPECT_EQ(m_wnd.Outcomes()[dropped - records.begin()].result, DownloadResult::cancelled);
+}
+
+TEST_F(ThreadControlTest, EveryRequestEndsWithOneOutcomeAlsoWhenACancelDropsIt)
+{
+    CQuarnPrinter& running = AddPrinter();
+    CQuarnPrinter& waiting = AddPrinter();
+    CQuarnPrinter& justRequested = AddPrinter();
+    running.m_strName = "running";
+    waiting.m_strName = "waiting";
+    waiting.m_bCalibrate = true;
+    PortOf(running).HoldWrites();
+    running.QueueDownload(1);
+    ASSERT_TRUE(PortOf(running).WaitUntilHeld());
+    waiting.QueueDownload(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // taken into the scheduler's queue
+    running.QueueDownload(1);
+    justRequested.QueueDownload(1);
+
+    running.CancelPrinterDownload();
+    PortOf(running).ReleaseWrites();
+    ASSERT_TRUE(m_wnd.WaitForCount(WM_DOWNLOAD_OUTCOME, 4));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // room for a second outcome of any
+    ASSERT_EQ(m_wnd.Count(WM_DOWNLOAD_OUTCOME), 4u);
+    const std::vector<DownloadOutcome> outcomes = m_wnd.Outcomes();
+    const std::vector<WPARAM> records = m_wnd.OutcomeRecords();
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        EXPECT_EQ(outcomes[i].result, DownloadResult::cancelled) << i;
+        if (records[i] == Record(running) && outcomes[i].bytesTaken != 0) EXPECT_EQ(outcomes[i].bytesTaken, 1024u);
+        if (records[i] == Record(waiting)) {
+            EXPECT_EQ(outcomes[i].printer, "waiting");
+            EXPECT_EQ(outcomes[i].bytesTaken, 0u);
+            EXPECT_EQ(outcomes[i].fileSize, 3000u);
+            EXPECT_EQ(outcomes[i].calibration, CalibrationResult::skipped);
+        }
+    }
+    EXPECT_EQ(std::count(records.begin(), records.end(), Record(running)), 2);
+    EXPECT_EQ(std::count(records.begin(), records.end(), Record(waiting)), 1);
+    EXPECT_EQ(std::count(records.begin(), records.end(), Record(justRequested)), 1);
+    EXPECT_EQ(m_wnd.Count(WM_DOWNLOAD_BEGIN), 1u);
+}
+
+TEST_F(ThreadControlTest, PrinterWithoutAThreadEndsItsRequestFailedWithCode7)
+{
+    CQuarnPrinter printer(&m_wnd);
+    printer.m_strDownloadFile = m_file.Path();
+    printer.QueueDownload(1);
+
+    ASSERT_EQ(m_wnd.Count(WM_DOWNLOAD_OUTCOME), 1u);
+    const DownloadOutcome outcome = m_wnd.Outcomes()[0];
+    EXPECT_EQ(outcome.result, DownloadResult::failed);
+    EXPECT_EQ(outcome.code, errPortUnavailable);
+    EXPECT_EQ(outcome.bytesTaken, 0u);
+    printer.ReleasePort();
+}
+
+// A user interface whose boxes wait for a click that comes only when the test says so.
+class UnansweredUserInterface : public ScriptedUserInterface {
+public:
+    int MessageBox(const CString& text, unsigned style) override
+    {
+        std::unique_lock lock(m_mutex);
+        m_answered.wait_for(lock, std::chrono::seconds(30), [this] { return m_bAnswer; });
+        return ScriptedUserInterface::MessageBox(text, style);
+    }
+    void AnswerAll()
+    {
+        std::lock_guard lock(m_mutex);
+        m_bAnswer = true;
+        m_answered.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_answered;
+    bool m_bAnswer = false;
+};
+
+TEST_F(ThreadControlTest, FailedPrinterUnderACeilingOf1NeverHoldsTheNextOneForAPerson)
+{
+    UnansweredUserInterface ui;
+    CQuarnPrinter& unreachable = AddPrinter();
+    CQuarnPrinter& healthy = AddPrinter();
+    PortOf(unreachable).FailOpen(errPortUnavailable);
+    unreachable.QueueDownload(1);
+    healthy.QueueDownload(1);
+
+    const bool bothEnded = m_wnd.WaitForCount(WM_DOWNLOAD_OUTCOME, 2);
+    ui.AnswerAll();
+    ASSERT_TRUE(bothEnded) << "a box from the failed download held the only place";
+    const std::vector<DownloadOutcome> outcomes = m_wnd.Outcomes();
+    EXPECT_EQ(outcomes[0].result, DownloadResult::failed);
+    EXPECT_EQ(outcomes[1].result, DownloadResult::ok);
+    EXPECT_EQ(PortOf(healthy).Received(), ScratchFile::Pattern(3000));
 }
 
 TEST_F(ThreadControlTest, ReleasingAnyPrinterEndsTheSchedulerAndTheNextRequestMakesANewOne)

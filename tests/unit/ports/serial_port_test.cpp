@@ -248,19 +248,26 @@ TEST(SerialLineShape, FramingFollowsTheSettings)
         const LineSettings& s = c.settings;
         termios2 line{};
         line.c_cflag = CS6 | PARENB | PARODD | CMSPAR | CSTOPB;  // a device with the opposite framing
-        ASSERT_TRUE(CSerialLineSetup(s.baud, s.dataBits, s.parity, s.stopBits, s.flow).ShapeLine(line));
+        ASSERT_EQ(CSerialLineSetup(s.baud, s.dataBits, s.parity, s.stopBits, s.flow).ShapeLine(line), 0);
         EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB), c.framing)
             << s.dataBits << " " << s.parity << " " << s.stopBits;
     }
 }
 
-TEST(SerialLineShape, SettingsWithoutATermiosFormAreRefused)
+TEST(SerialLineShape, SettingsWithoutATermiosFormAreRefusedNamingTheSetting)
 {
-    const LineSettings refused[] = {{0, 8, 0, 0, 2}, {-9600, 8, 0, 0, 2}, {9600, 9, 0, 0, 2}, {9600, 4, 0, 0, 2},
-                                    {9600, 8, 5, 0, 2}, {9600, 8, -1, 0, 2}, {9600, 8, 0, 3, 2}};
-    for (const LineSettings& s : refused) {
+    struct Refusal {
+        LineSettings settings;
+        int code;
+    };
+    const Refusal refused[] = {{{0, 8, 0, 0, 2}, errBaudRate},    {{-9600, 8, 0, 0, 2}, errBaudRate},
+                               {{9600, 9, 0, 0, 2}, errDataBits}, {{9600, 4, 0, 0, 2}, errDataBits},
+                               {{9600, 8, 5, 0, 2}, errParity},   {{9600, 8, -1, 0, 2}, errParity},
+                               {{9600, 8, 0, 3, 2}, errStopBits}};
+    for (const Refusal& r : refused) {
+        const LineSettings& s = r.settings;
         termios2 line{};
-        EXPECT_FALSE(CSerialLineSetup(s.baud, s.dataBits, s.parity, s.stopBits, s.flow).ShapeLine(line))
+        EXPECT_EQ(CSerialLineSetup(s.baud, s.dataBits, s.parity, s.stopBits, s.flow).ShapeLine(line), r.code)
             << s.baud << " " << s.dataBits << " " << s.parity << " " << s.stopBits;
     }
 }
@@ -284,16 +291,16 @@ TEST_F(SerialPortOnTerminal, DocumentValuesOutsideTheListsAreHandledAtOpen)
     EXPECT_EQ(line.c_cflag & CSTOPB, 0u);
 }
 
-TEST_F(SerialPortOnTerminal, LineStateTheDeviceCannotTakeRaisesCode10AndLeavesThePortOpen)
+TEST_F(SerialPortOnTerminal, LineStateTheDeviceCannotTakeNamesTheSettingAndLeavesThePortOpen)
 {
     port.m_nParity = 9;
-    EXPECT_EQ(PrinterErrorOf([&] { port.Open(); }), errInvalidParameter);
+    EXPECT_EQ(PrinterErrorOf([&] { port.Open(); }), errParity);
     EXPECT_TRUE(port.IsOpen());
     port.Close();
 
     port.m_nParity = 0;
     port.m_nBaudRate = 0;
-    EXPECT_EQ(PrinterErrorOf([&] { port.Open(); }), errInvalidParameter);
+    EXPECT_EQ(PrinterErrorOf([&] { port.Open(); }), errBaudRate);
     EXPECT_TRUE(port.IsOpen());
 }
 

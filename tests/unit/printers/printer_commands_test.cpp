@@ -19,6 +19,10 @@ TEST(PrinterCommands, FirstLineStopsAtCarriageReturnOrLineFeed)
     EXPECT_EQ(FirstLine("XJ42\r\n"), "XJ42");
     EXPECT_EQ(FirstLine("AB\nCD\r"), "AB");
     EXPECT_EQ(FirstLine("no line end"), "");
+    // An answer as long as the whole read lost its line end to the read's size.
+    const CString wholeRead(kAnswerBufferSize, 'S');
+    EXPECT_EQ(FirstLine(wholeRead), wholeRead);
+    EXPECT_EQ(FirstLine(wholeRead.substr(1)), "");
     EXPECT_EQ(FirstLine(""), "");
 }
 
@@ -47,6 +51,16 @@ TEST(PrinterCommands, OdometersWithoutMarkerSkipSevenCharacters)
     ParseOdometers("short", first, second);
     EXPECT_EQ(first, 0);
     EXPECT_EQ(second, 0);
+}
+
+TEST(PrinterCommands, AnOdometerAnswerHasNumbersOnlyWhenBothValuesHadDigits)
+{
+    EXPECT_TRUE(OdometerAnswerHasBothNumbers("Label usage = 0 in\r\nHead usage = 56 in\r\n"));
+    EXPECT_TRUE(OdometerAnswerHasBothNumbers("usage = -3 usage = +4"));
+    EXPECT_FALSE(OdometerAnswerHasBothNumbers("Label usage = none\r\nHead usage = 56\r\n"));
+    EXPECT_FALSE(OdometerAnswerHasBothNumbers("Label usage = 12\r\n"));
+    EXPECT_FALSE(OdometerAnswerHasBothNumbers("usage = - usage = 5"));
+    EXPECT_FALSE(OdometerAnswerHasBothNumbers(""));
 }
 
 TEST(PrinterCommands, OdometerValuesBeyondIntSaturate)
