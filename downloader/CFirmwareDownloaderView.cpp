@@ -2,25 +2,27 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMetaObject>
 #include <QMouseEvent>
-#include <QStyle>
+#include <iostream>
 
 #include "CFileDialog.h"
 #include "CFirmwareDownloaderDoc.h"
+#include "CQuarnPrinter.h"
 #include "CQuarnPrinterException.h"
 #include "CTextProgressCtrl.h"
 #include "CommandTable.h"
-#include "DownloadOutcome.h"
 #include "DownloaderStrings.h"
 #include "ICommandRouter.h"
 #include "IUserInterface.h"
 #include "PortColumn.h"
 #include "ToolbarIcons.h"
 #include "VisibleText.h"
+#include "DownloadOutcome.h"
 #include "WindowMessages.h"
 
 namespace {
@@ -46,12 +48,6 @@ void Report(CQuarnPrinterException* e, unsigned fallbackId = 0)
 {
     e->ReportError(MB_OK, fallbackId);
     e->Delete();
-}
-
-CFirmwareDownloaderView::RowStatus WaitingStatus()
-{
-    return {QString::fromLatin1(DownloaderStrings::kStatusWaiting), QString(),
-            QApplication::style()->standardIcon(QStyle::SP_MediaPause), true};
 }
 
 class WaitCursor {
@@ -136,16 +132,20 @@ void CFirmwareDownloaderView::PostMessage(unsigned message, WPARAM wParam, LPARA
 {
     const unsigned generation = m_nGeneration.load();
     const unsigned list = m_nList.load();
+    // The outcome belongs to the message: freed with it also when the view is gone before
+    // the message is handled.
+    std::shared_ptr<const DownloadOutcome> outcome;
+    if (message == WM_DOWNLOAD_OUTCOME) outcome.reset(reinterpret_cast<const DownloadOutcome*>(lParam));
     QMetaObject::invokeMethod(
         this,
-        [this, message, wParam, lParam, generation, list] {
-            OnWindowMessage(message, wParam, lParam, generation, list);
+        [this, message, wParam, lParam, generation, list, outcome] {
+            OnWindowMessage(message, wParam, lParam, generation, list, outcome.get());
         },
         Qt::QueuedConnection);
 }
 
 void CFirmwareDownloaderView::OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam, unsigned generation,
-                                              unsigned list)
+                                              unsigned list, const DownloadOutcome* outcome)
 {
     // A printer of a list that has been replaced may have left a message behind; its
     // record, and its place in the run, are gone.
@@ -162,14 +162,9 @@ void CFirmwareDownloaderView::OnWindowMessage(unsigned message, WPARAM wParam, L
     case WM_DOWNLOAD_END:
         OnDownloadEnd(pPrinter, static_cast<long>(lParam), current);
         break;
-    case WM_DOWNLOAD_OUTCOME: {
-        // The download thread has moved on: its errors are shown here, where waiting for the
-        // click holds no printer.
-        const std::unique_ptr<DownloadOutcome> outcome(reinterpret_cast<DownloadOutcome*>(lParam));
-        if (outcome->result == DownloadResult::failed) AfxMessageBox(OutcomeMessage(*outcome), MB_OK);
-        if (outcome->calibration == CalibrationResult::failed) AfxMessageBox(outcome->calibrationMessage, MB_OK);
+    case WM_DOWNLOAD_OUTCOME:
+        if (outcome) OnDownloadOutcome(pPrinter, *outcome);
         break;
-    }
     default:
         break;
     }
@@ -180,7 +175,7 @@ void CFirmwareDownloaderView::OnDownloadBegin(CQuarnPrinterData* pPrinter, std::
     const auto row = current ? m_mapProgress.find(pPrinter) : m_mapProgress.end();
     const QByteArray name = row != m_mapProgress.end() ? row->second.item->data(colName, kNameRole).toByteArray()
                                                        : m_run.Name(pPrinter);
-    if (!m_run.Contains(pPrinter)) ClearStatus(name);
+    ClearStatus(name);
     m_run.Begin(pPrinter, name);
     if (current) BeginProgress(pPrinter, length);
     emit CommandStateChanged();
@@ -193,12 +188,37 @@ void CFirmwareDownloaderView::OnDownloadProgress(CQuarnPrinterData* pPrinter, st
 
 void CFirmwareDownloaderView::OnDownloadEnd(CQuarnPrinterData* pPrinter, long result, bool current)
 {
-    if (current) {
-        const auto it = m_mapProgress.find(pPrinter);
-        const bool emptyFile = it != m_mapProgress.end() && it->second.bar && it->second.emptyFile;
-        EndProgress(pPrinter, emptyFile ? QString::fromLatin1(DownloaderStrings::kEmptyFile) : QString());
+    if (!current) return;
+    const auto it = m_mapProgress.find(pPrinter);
+    const bool emptyFile = it != m_mapProgress.end() && it->second.bar && it->second.emptyFile;
+    EndProgress(pPrinter, emptyFile ? QString::fromLatin1(DownloaderStrings::kEmptyFile) : QString());
+    // The printer's thread goes on with the calibration pause; the run counts it until the
+    // outcome arrives. The record is alive: the rows were built after the request.
+    if (it != m_mapProgress.end() && result != kDownloadFailed && !m_bRunCancelled && m_run.Contains(pPrinter) &&
+        static_cast<CQuarnPrinter*>(pPrinter)->m_bCalibrate) {
+        m_run.Calibrating(pPrinter);
+        SetStatus(it->second.item->data(colName, kNameRole).toByteArray(), CalibratingStatus());
     }
-    FinishDownload(pPrinter, result == kDownloadFailed ? CDownloadRun::EResult::Failed : CDownloadRun::EResult::Ok);
+}
+
+void CFirmwareDownloaderView::OnDownloadOutcome(CQuarnPrinterData* pPrinter, const DownloadOutcome& outcome)
+{
+    const std::string document = m_pDocument->PathName().isEmpty()
+                                     ? std::string()
+                                     : CDownloadJournal::DocumentPath(QFile::encodeName(m_pDocument->PathName()).toStdString());
+    if (const auto warning = m_journal.Append(outcome, DownloaderStrings::kAppName, document))
+        std::cerr << "QuarnDownloader: warning: " << *warning << '\n';
+    QByteArray name = m_run.Name(pPrinter);
+    if (name.isEmpty()) name = Bytes(outcome.printer);
+    const DownloadStatus status = OutcomeStatus(outcome);
+    SetStatus(name, status);
+    if (outcome.result == DownloadResult::failed || outcome.calibration == CalibrationResult::failed)
+        emit DownloadFailed(Text(outcome.printer), Text(outcome.port), status.toolTip);
+    switch (outcome.result) {
+    case DownloadResult::ok: FinishDownload(pPrinter, CDownloadRun::EResult::Ok); break;
+    case DownloadResult::failed: FinishDownload(pPrinter, CDownloadRun::EResult::Failed); break;
+    case DownloadResult::cancelled: FinishDownload(pPrinter, CDownloadRun::EResult::Cancelled); break;
+    }
 }
 
 void CFirmwareDownloaderView::FinishDownload(CQuarnPrinterData* pPrinter, CDownloadRun::EResult result)
@@ -215,7 +235,7 @@ void CFirmwareDownloaderView::ForgetDownloads()
     emit CommandStateChanged();
 }
 
-void CFirmwareDownloaderView::SetStatus(const QByteArray& name, const RowStatus& status)
+void CFirmwareDownloaderView::SetStatus(const QByteArray& name, const DownloadStatus& status)
 {
     m_statusByName[name] = status;
     if (auto it = m_rowsByName.find(name); it != m_rowsByName.end()) ShowStatus(it->second, status);
@@ -224,10 +244,10 @@ void CFirmwareDownloaderView::SetStatus(const QByteArray& name, const RowStatus&
 void CFirmwareDownloaderView::ClearStatus(const QByteArray& name)
 {
     m_statusByName.erase(name);
-    if (auto it = m_rowsByName.find(name); it != m_rowsByName.end()) ShowStatus(it->second, RowStatus{});
+    if (auto it = m_rowsByName.find(name); it != m_rowsByName.end()) ShowStatus(it->second, DownloadStatus{});
 }
 
-void CFirmwareDownloaderView::ShowStatus(QTreeWidgetItem* row, const RowStatus& status)
+void CFirmwareDownloaderView::ShowStatus(QTreeWidgetItem* row, const DownloadStatus& status)
 {
     row->setText(colStatus, status.text);
     row->setToolTip(colStatus, status.toolTip);
@@ -504,7 +524,10 @@ void CFirmwareDownloaderView::RequestDownloads(const CMapStringToOb* pSelection)
 
 void CFirmwareDownloaderView::StartDownloads(const CMapStringToOb* pSelection)
 {
-    if (m_run.Count() == 0) emit RunStarted();
+    if (m_run.Count() == 0) {
+        m_bRunCancelled = false;
+        emit RunStarted();
+    }
     RequestDownloads(pSelection);
     try {
         Printers()->DownloadToPrinters(pSelection);
@@ -552,10 +575,9 @@ void CFirmwareDownloaderView::OnDownloadSelected()
 
 void CFirmwareDownloaderView::OnDownloadCancel()
 {
+    // Every printer of the run, queued ones included, still ends with its outcome.
+    m_bRunCancelled = true;
     Printers()->CancelDownload();
-    // The queued requests are dropped without a word from the library.
-    for (const QByteArray& name : m_run.ForgetWaiting()) ClearStatus(name);
-    emit CommandStateChanged();
 }
 
 void CFirmwareDownloaderView::OnTestPageQPL()

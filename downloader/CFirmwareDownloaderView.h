@@ -3,7 +3,6 @@
 // the printers' download threads report to.
 #pragma once
 
-#include <QIcon>
 #include <QTreeWidget>
 #include <atomic>
 #include <cstdint>
@@ -12,7 +11,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "CDownloadJournal.h"
 #include "CDownloadRun.h"
+#include "DownloadStatus.h"
 #include "CQuarnPrinters.h"
 #include "CWnd.h"
 
@@ -26,15 +27,6 @@ class CFirmwareDownloaderView : public QTreeWidget, public CWnd {
     Q_OBJECT
 public:
     enum EColumn { colName, colModel, colPort, colFile, colStatus, colCount };
-
-    // What the Download Status cell shows when no bar covers it.
-    struct RowStatus {
-        QString text;
-        QString toolTip;
-        QIcon icon;
-        bool transient = false;  // true while the download runs (waiting, calibrating)
-        bool retry = false;      // the last download failed or was cancelled
-    };
 
     explicit CFirmwareDownloaderView(CFirmwareDownloaderDoc* pDocument, QWidget* parent = nullptr);
     ~CFirmwareDownloaderView() override;
@@ -112,7 +104,10 @@ private:
 
     // A message from a printer thread; generation is the rebuild it was posted during, list
     // the printer list it was posted under.
-    void OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam, unsigned generation, unsigned list);
+    // outcome: what WM_DOWNLOAD_OUTCOME carries (owned by the message), else null.
+    void OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam, unsigned generation, unsigned list,
+                         const DownloadOutcome* outcome);
+    void OnDownloadOutcome(CQuarnPrinterData* pPrinter, const DownloadOutcome& outcome);
     // Puts the printers the library is about to queue into the run; Download All when null.
     void RequestDownloads(const CMapStringToOb* pSelection);
     // Queues the printers of pSelection (all when null) as the library's download does.
@@ -122,9 +117,9 @@ private:
     void OnDownloadProgress(CQuarnPrinterData* pPrinter, std::int64_t position, bool current);
     void OnDownloadEnd(CQuarnPrinterData* pPrinter, long result, bool current);
     // Keeps status for the printer of that name and shows it on its row, if it has one.
-    void SetStatus(const QByteArray& name, const RowStatus& status);
+    void SetStatus(const QByteArray& name, const DownloadStatus& status);
     void ClearStatus(const QByteArray& name);
-    static void ShowStatus(QTreeWidgetItem* row, const RowStatus& status);
+    static void ShowStatus(QTreeWidgetItem* row, const DownloadStatus& status);
     std::vector<QTreeWidgetItem*> SelectedRows() const;
     std::vector<CQuarnPrinterData*> SelectedPrinters() const;
     void SelectPrinters(const std::vector<CQuarnPrinterData*>& printers);
@@ -138,8 +133,12 @@ private:
     ICommandRouter* m_pRouter = nullptr;
     QLabel* m_pEmptyHint = nullptr;
     CDownloadRun m_run;
+    // Where every outcome is recorded for later.
+    CDownloadJournal m_journal;
+    // Cancel was chosen during the current run: a printer that ends now does not calibrate.
+    bool m_bRunCancelled = false;
     // By printer name: a printer keeps its status across rebuilds while it keeps its name.
-    std::map<QByteArray, RowStatus> m_statusByName;
+    std::map<QByteArray, DownloadStatus> m_statusByName;
     std::map<QByteArray, QTreeWidgetItem*> m_rowsByName;
     std::unordered_map<CQuarnPrinterData*, Cell> m_mapProgress;
     // Raised at every rebuild: a message posted before it names a record that may be gone,

@@ -13,6 +13,7 @@
 #include <QToolBar>
 
 #include "CDownloadFailuresWindow.h"
+#include "CDownloadHistoryWindow.h"
 #include "CFirmwareDownloaderApp.h"
 #include "CFirmwareDownloaderDoc.h"
 #include "CFirmwareDownloaderView.h"
@@ -20,7 +21,7 @@
 #include "CLockKeyIndicator.h"
 #include "CSettingsApplication.h"
 #include "CommandTable.h"
-#include "DownloadStatusText.h"
+#include "DownloadStatus.h"
 #include "DownloaderStrings.h"
 #include "IUserInterface.h"
 #include "ToolbarIcons.h"
@@ -236,6 +237,7 @@ void CMainFrame::OnCommand(int id)
     case ID_DOWNLOAD_CANCEL: m_pView->OnDownloadCancel(); break;
     case ID_DOWNLOAD_RETRY_FAILED: m_pView->OnDownloadRetryFailed(); break;
     case ID_VIEW_DOWNLOAD_FAILURES: ShowFailures(); break;
+    case ID_VIEW_DOWNLOAD_HISTORY: ShowHistory(); break;
     case ID_TEST_PAGE_KPL: m_pView->OnTestPageKPL(); break;
     case ID_TEST_PAGE_QPL: m_pView->OnTestPageQPL(); break;
     case ID_EDIT_SELECT_ALL: m_pView->OnEditSelectAll(); break;
@@ -289,6 +291,15 @@ void CMainFrame::ShowFailures()
     m_pFailures->raise();
 }
 
+void CMainFrame::ShowHistory()
+{
+    if (!m_pHistory) m_pHistory = new CDownloadHistoryWindow(this);
+    m_pHistory->Reload();
+    m_pHistory->show();
+    m_pHistory->raise();
+    m_pHistory->activateWindow();
+}
+
 void CMainFrame::OpenHelpFile()
 {
     if (!m_pHelp) m_pHelp = std::make_unique<CHelpWindow>();
@@ -318,6 +329,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     m_pDocument->OnCloseDocument();
     if (m_pHelp) m_pHelp->close();
     m_pFailures->close();
+    if (m_pHistory) m_pHistory->close();
     event->accept();
 }
 

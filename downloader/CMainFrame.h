@@ -10,6 +10,7 @@
 #include "WindowPlacement.h"
 
 class CDownloadFailuresWindow;
+class CDownloadHistoryWindow;
 class CFirmwareDownloaderApp;
 class CFirmwareDownloaderDoc;
 class CFirmwareDownloaderView;
@@ -31,6 +32,9 @@ public:
     CDownloadFailuresWindow* FailuresWindow() const { return m_pFailures; }
     // Shows the failures of the current run, without taking the focus.
     void ShowFailures();
+    // Shows the download journal as it is now; null until first shown.
+    void ShowHistory();
+    CDownloadHistoryWindow* HistoryWindow() const { return m_pHistory; }
 
     bool IsCommandEnabled(int id) const override;
     void OnCommand(int id) override;
@@ -71,6 +75,7 @@ private:
     std::vector<CLockKeyIndicator*> m_indicators;
     std::unique_ptr<CHelpWindow> m_pHelp;
     CDownloadFailuresWindow* m_pFailures;
+    CDownloadHistoryWindow* m_pHistory = nullptr;
     // What the status bar says when nothing else is shown: the last run's summary, or Ready.
     QString m_strIdleMessage;
 };

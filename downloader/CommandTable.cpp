@@ -6,7 +6,7 @@
 
 namespace {
 
-const std::array<CommandInfo, 26> kCommands{{
+const std::array<CommandInfo, 27> kCommands{{
     {ID_FILE_NEW, "", "", "Ctrl+N"},
     {ID_FILE_OPEN, "&Open Printer Settings File...\tCtrl+O", "Open a Printer Settings file\nOpen", "Ctrl+O"},
     {ID_FILE_SAVE, "", "Save the current Printer settings to a file", "Ctrl+S"},
@@ -22,6 +22,8 @@ const std::array<CommandInfo, 26> kCommands{{
     {ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar\nToggle StatusBar", ""},
     {ID_VIEW_DOWNLOAD_FAILURES, "Download &Failures",
      "Show the printers whose download failed in this run\nDownload Failures", ""},
+    {ID_VIEW_DOWNLOAD_HISTORY, "Download &History",
+     "Show every download recorded on this computer, newest first\nDownload History", ""},
     {ID_PRINTER_ADD, "&Add...", "Add printer to list\nAdd Printer", ""},
     {ID_PRINTER_MODIFY, "&Modify...", "Modify Printer settings\nModify Printer settings", ""},
     {ID_PRINTER_DELETE, "&Delete", "Delete Printer(s) from list\nDelete Printer(s)", ""},
@@ -46,7 +48,8 @@ constexpr int kFileMenu[] = {ID_FILE_OPEN,         ID_FILE_SAVE_AS,    ID_SEPARA
                              ID_FIRMWARE_SELECT,   ID_FIRMWARE_CLEAR,  ID_SEPARATOR,
                              ID_APP_EXIT};
 constexpr int kEditMenu[] = {ID_EDIT_SELECT_ALL};
-constexpr int kViewMenu[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_SEPARATOR, ID_VIEW_DOWNLOAD_FAILURES};
+constexpr int kViewMenu[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_SEPARATOR, ID_VIEW_DOWNLOAD_FAILURES,
+                             ID_VIEW_DOWNLOAD_HISTORY};
 constexpr int kPrinterMenu[] = {ID_PRINTER_ADD,       ID_PRINTER_MODIFY,    ID_PRINTER_DELETE, ID_SEPARATOR,
                                 ID_PRINTER_AUTODETECT, ID_SEPARATOR,        ID_DOWNLOAD_ALL,   ID_DOWNLOAD_SELECTED,
                                 ID_DOWNLOAD_CANCEL,    ID_DOWNLOAD_RETRY_FAILED, ID_SEPARATOR,  ID_TEST_PAGE_KPL,

@@ -26,6 +26,7 @@ struct NetworkPrinterRow {
     int tcpPort = 9100;
     std::string file;
     std::string model = "Test printer";
+    bool calibrate = false;
 };
 
 class DownloaderFixture {
@@ -61,6 +62,7 @@ private:
     ScopedEnvironment m_config;
     ScopedEnvironment m_temp;
     ScopedEnvironment m_runtime;
+    ScopedEnvironment m_state;
     ScriptedUserInterface m_ui;
     std::unique_ptr<CFirmwareDownloaderApp> m_app;
 };

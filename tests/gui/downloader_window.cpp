@@ -27,7 +27,8 @@
 #include "SimProcess.h"
 #include "StringTable.h"
 #include "downloader_fixture.h"
-#include "messages.h"
+#include "DownloadOutcome.h"
+#include "WindowMessages.h"
 
 namespace {
 
@@ -573,6 +574,13 @@ private slots:
         QVERIFY(fixture.Enabled(ID_DOWNLOAD_CANCEL));
         QVERIFY(!fixture.Enabled(ID_PRINTER_ADD));
         view.PostMessage(WM_DOWNLOAD_END, reinterpret_cast<WPARAM>(printer), 0);
+        // The printer's thread is done with it only when its outcome comes.
+        view.PostMessage(WM_DOWNLOAD_OUTCOME, reinterpret_cast<WPARAM>(printer), 0);
+        QTest::qWait(50);
+        QCOMPARE(view.ActiveDownloads(), 1);
+        auto* outcome = new DownloadOutcome;
+        outcome->printer = "Printer#1";
+        view.PostMessage(WM_DOWNLOAD_OUTCOME, reinterpret_cast<WPARAM>(printer), reinterpret_cast<LPARAM>(outcome));
         QTRY_COMPARE(view.ActiveDownloads(), 0);
         QVERIFY(fixture.Enabled(ID_PRINTER_ADD));
     }
@@ -623,7 +631,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(view.ProgressBar(first) && view.ProgressBar(first)->Pos() > 0, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(view.ActiveDownloads(), 0, 30000);
         QVERIFY(!view.ProgressBar(first) && !view.ProgressBar(second));
-        QCOMPARE(Cell(view, 0, 4), QString());
+        QVERIFY(Cell(view, 0, 4).startsWith(QStringLiteral("Done")));
         QVERIFY(fixture.Enabled(ID_DOWNLOAD_ALL));
         for (const SimProcess::Connection& connection : sim.WaitForRecords(2)) QCOMPARE(connection.bytes, 300u * 1024u);
     }
@@ -680,7 +688,7 @@ private slots:
 
         fixture.Action(ID_DOWNLOAD_CANCEL).trigger();
         QTRY_COMPARE_WITH_TIMEOUT(view.ActiveDownloads(), 0, 30000);
-        QCOMPARE(Cell(view, 1, 4), QString());
+        QCOMPARE(Cell(view, 1, 4), QStringLiteral("Cancelled at 0 % (0 bytes of 300.0 KiB)"));
         QVERIFY(fixture.Enabled(ID_DOWNLOAD_ALL));
         const std::vector<SimProcess::Connection> connections = sim.WaitForRecords(1);
         QCOMPARE(connections.size(), std::size_t{1});
