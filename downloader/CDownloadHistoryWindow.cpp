@@ -15,6 +15,7 @@
 #include <set>
 
 #include "CDownloadJournal.h"
+#include "DownloadStatus.h"
 #include "VisibleText.h"
 
 namespace {
@@ -24,7 +25,7 @@ QString Text(const std::string& bytes) { return QString::fromStdString(VisibleTe
 QList<QStandardItem*> RowOf(const DownloadJournalEntry& entry)
 {
     const DownloadOutcome& outcome = entry.outcome;
-    const QString message = Text(OutcomeMessage(outcome)).simplified();
+    const QString message = OutcomeMessageText(outcome).simplified();
     const QString document = Text(entry.document);
     QList<QStandardItem*> cells;
     for (const QString& text :

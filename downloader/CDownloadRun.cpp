@@ -3,14 +3,27 @@
 void CDownloadRun::Request(CQuarnPrinterData* pPrinter, const QByteArray& name)
 {
     if (m_entries.empty()) m_tally = Tally{};
-    m_entries[pPrinter] = Entry{name, EStage::Waiting};
+    m_entries[pPrinter] = Entry{name, EStage::Waiting, {}, {}};
 }
 
 void CDownloadRun::Begin(CQuarnPrinterData* pPrinter, const QByteArray& name)
 {
     if (m_entries.empty()) m_tally = Tally{};
-    auto [it, added] = m_entries.try_emplace(pPrinter, Entry{name, EStage::Sending});
+    auto [it, added] = m_entries.try_emplace(pPrinter, Entry{name, EStage::Sending, {}, {}});
     it->second.stage = EStage::Sending;
+    it->second.begun = std::chrono::steady_clock::now();
+}
+
+void CDownloadRun::EndTransfer(CQuarnPrinterData* pPrinter)
+{
+    if (auto it = m_entries.find(pPrinter); it != m_entries.end()) it->second.transferred = std::chrono::steady_clock::now();
+}
+
+std::optional<double> CDownloadRun::TransferSeconds(CQuarnPrinterData* pPrinter) const
+{
+    auto it = m_entries.find(pPrinter);
+    if (it == m_entries.end() || !it->second.begun || !it->second.transferred) return std::nullopt;
+    return std::chrono::duration<double>(*it->second.transferred - *it->second.begun).count();
 }
 
 void CDownloadRun::Calibrating(CQuarnPrinterData* pPrinter)

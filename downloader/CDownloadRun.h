@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <chrono>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -24,7 +26,11 @@ public:
     void Request(CQuarnPrinterData* pPrinter, const QByteArray& name);
     // The transfer began; a printer not asked for here (its request came another way) joins.
     void Begin(CQuarnPrinterData* pPrinter, const QByteArray& name);
+    // The file has gone out (or the transfer failed); the thread may still calibrate.
+    void EndTransfer(CQuarnPrinterData* pPrinter);
     void Calibrating(CQuarnPrinterData* pPrinter);
+    // Seconds from the transfer's begin to its end, when both were seen.
+    std::optional<double> TransferSeconds(CQuarnPrinterData* pPrinter) const;
     // The printer's thread is done with it; true when that was the last download of the run.
     bool Finish(CQuarnPrinterData* pPrinter, EResult result);
     // Requests that will never start (the request failed part-way); they count as nothing.
@@ -43,6 +49,8 @@ private:
     struct Entry {
         QByteArray name;
         EStage stage;
+        std::optional<std::chrono::steady_clock::time_point> begun;
+        std::optional<std::chrono::steady_clock::time_point> transferred;
     };
     // The record is only a key: a message may outlive it.
     std::unordered_map<CQuarnPrinterData*, Entry> m_entries;

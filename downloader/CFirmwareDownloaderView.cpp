@@ -188,6 +188,7 @@ void CFirmwareDownloaderView::OnDownloadProgress(CQuarnPrinterData* pPrinter, st
 
 void CFirmwareDownloaderView::OnDownloadEnd(CQuarnPrinterData* pPrinter, long result, bool current)
 {
+    m_run.EndTransfer(pPrinter);
     if (!current) return;
     const auto it = m_mapProgress.find(pPrinter);
     const bool emptyFile = it != m_mapProgress.end() && it->second.bar && it->second.emptyFile;
@@ -210,7 +211,7 @@ void CFirmwareDownloaderView::OnDownloadOutcome(CQuarnPrinterData* pPrinter, con
         std::cerr << "QuarnDownloader: warning: " << *warning << '\n';
     QByteArray name = m_run.Name(pPrinter);
     if (name.isEmpty()) name = Bytes(outcome.printer);
-    const DownloadStatus status = OutcomeStatus(outcome);
+    const DownloadStatus status = OutcomeStatus(outcome, m_run.TransferSeconds(pPrinter));
     SetStatus(name, status);
     if (outcome.result == DownloadResult::failed || outcome.calibration == CalibrationResult::failed)
         emit DownloadFailed(Text(outcome.printer), Text(outcome.port), status.toolTip);

@@ -24,6 +24,15 @@ QString Text(const CString& bytes) { return QString::fromStdString(VisibleText(b
 
 }  // namespace
 
+QString OutcomeMessageText(const DownloadOutcome& outcome)
+{
+    // The line break between text and detail is layout; any other control byte is shown.
+    QStringList lines;
+    for (const QByteArray& line : QByteArray::fromStdString(OutcomeMessage(outcome)).split('\n'))
+        lines << Text(line.toStdString());
+    return lines.join(QLatin1Char('\n'));
+}
+
 DownloadStatus WaitingStatus()
 {
     return {QString::fromLatin1(DownloaderStrings::kStatusWaiting), QString(),
@@ -36,12 +45,13 @@ DownloadStatus CalibratingStatus()
             StandardIcon(QStyle::SP_BrowserReload), true, false};
 }
 
-DownloadStatus OutcomeStatus(const DownloadOutcome& outcome)
+DownloadStatus OutcomeStatus(const DownloadOutcome& outcome, std::optional<double> transferSeconds)
 {
     DownloadStatus status;
     switch (outcome.result) {
     case DownloadResult::ok: {
-        const double seconds = std::chrono::duration<double>(outcome.ended - outcome.started).count();
+        const double seconds =
+            transferSeconds.value_or(std::chrono::duration<double>(outcome.ended - outcome.started).count());
         status.text = outcome.fileSize == 0 ? QString::fromLatin1(DownloaderStrings::kEmptyFile)
                                             : DoneStatusText(outcome.bytesTaken, seconds);
         if (!outcome.confirmed) status.text += QStringLiteral(" (not confirmed by the printer)");
@@ -49,8 +59,8 @@ DownloadStatus OutcomeStatus(const DownloadOutcome& outcome)
         break;
     }
     case DownloadResult::failed:
-        status.text = FailedStatusText(Text(OutcomeMessage(outcome)));
-        status.toolTip = Text(OutcomeMessage(outcome));
+        status.toolTip = OutcomeMessageText(outcome);
+        status.text = FailedStatusText(status.toolTip);
         status.icon = StandardIcon(QStyle::SP_MessageBoxCritical);
         status.retry = true;
         break;

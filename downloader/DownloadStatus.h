@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 struct DownloadOutcome;
 
@@ -18,9 +19,18 @@ struct DownloadStatus {
 
 DownloadStatus WaitingStatus();
 DownloadStatus CalibratingStatus();
+// The outcome's error for people: its text, and the detail on a line of its own, each with
+// control bytes and bytes that are not UTF-8 shown as escapes.
+QString OutcomeMessageText(const DownloadOutcome& outcome);
+
 // "Done — 3.0 MiB in 2.9 s", "Failed: <text>" with the whole error in the tooltip,
-// "Cancelled at 62 % (2.2 MiB of 3.0 MiB)".
-DownloadStatus OutcomeStatus(const DownloadOutcome& outcome);
+// "Cancelled at 62 % (2.2 MiB of 3.0 MiB)". transferSeconds: how long the file took to go
+// out, when known; otherwise the outcome's whole time, calibration pause included.
+DownloadStatus OutcomeStatus(const DownloadOutcome& outcome, std::optional<double> transferSeconds);
+
+// The outcome's error for people: its text, and the detail on a line of its own, each with
+// control bytes and bytes that are not UTF-8 shown as escapes.
+QString OutcomeMessageText(const DownloadOutcome& outcome);
 
 // "Done — 3.0 MiB in 2.9 s"
 QString DoneStatusText(std::uint64_t bytes, double seconds);
