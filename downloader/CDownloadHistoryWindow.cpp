@@ -69,6 +69,7 @@ CDownloadHistoryWindow::CDownloadHistoryWindow(QWidget* parent)
     m_pTable->setModel(m_pFilter);
     m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pTable->verticalHeader()->hide();
+    m_pTable->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_pTable->horizontalHeader()->setStretchLastSection(true);
     m_pTable->setWordWrap(false);
 
@@ -90,7 +91,7 @@ CDownloadHistoryWindow::CDownloadHistoryWindow(QWidget* parent)
     layout->addWidget(m_pTable);
     layout->addWidget(m_pSummary);
     layout->addWidget(buttons);
-    resize(900, 400);
+    resize(1100, 420);
 }
 
 void CDownloadHistoryWindow::Reload()
