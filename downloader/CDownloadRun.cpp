@@ -3,20 +3,20 @@
 void CDownloadRun::Request(CQuarnPrinterData* pPrinter, const QByteArray& name)
 {
     if (m_entries.empty()) m_tally = Tally{};
-    m_entries[pPrinter] = Entry{name, EStage::Waiting, {}, {}};
+    m_entries[pPrinter] = Entry{name, {}, {}};
 }
 
 void CDownloadRun::Begin(CQuarnPrinterData* pPrinter, const QByteArray& name)
 {
     if (m_entries.empty()) m_tally = Tally{};
-    auto [it, added] = m_entries.try_emplace(pPrinter, Entry{name, EStage::Sending, {}, {}});
-    it->second.stage = EStage::Sending;
+    const auto it = m_entries.try_emplace(pPrinter, Entry{name, {}, {}}).first;
     it->second.begun = std::chrono::steady_clock::now();
 }
 
 void CDownloadRun::EndTransfer(CQuarnPrinterData* pPrinter)
 {
-    if (auto it = m_entries.find(pPrinter); it != m_entries.end()) it->second.transferred = std::chrono::steady_clock::now();
+    if (auto it = m_entries.find(pPrinter); it != m_entries.end())
+        it->second.transferred = std::chrono::steady_clock::now();
 }
 
 std::optional<double> CDownloadRun::TransferSeconds(CQuarnPrinterData* pPrinter) const
@@ -24,11 +24,6 @@ std::optional<double> CDownloadRun::TransferSeconds(CQuarnPrinterData* pPrinter)
     auto it = m_entries.find(pPrinter);
     if (it == m_entries.end() || !it->second.begun || !it->second.transferred) return std::nullopt;
     return std::chrono::duration<double>(*it->second.transferred - *it->second.begun).count();
-}
-
-void CDownloadRun::Calibrating(CQuarnPrinterData* pPrinter)
-{
-    if (auto it = m_entries.find(pPrinter); it != m_entries.end()) it->second.stage = EStage::Calibrating;
 }
 
 bool CDownloadRun::Finish(CQuarnPrinterData* pPrinter, EResult result)
@@ -46,7 +41,7 @@ std::vector<QByteArray> CDownloadRun::ForgetWaiting()
 {
     std::vector<QByteArray> names;
     for (auto it = m_entries.begin(); it != m_entries.end();) {
-        if (it->second.stage == EStage::Waiting) {
+        if (!it->second.begun) {
             names.push_back(it->second.name);
             it = m_entries.erase(it);
         } else {

@@ -13,7 +13,6 @@ class CQuarnPrinterData;
 
 class CDownloadRun {
 public:
-    enum class EStage { Waiting, Sending, Calibrating };
     enum class EResult { Ok, Failed, Cancelled };
 
     struct Tally {
@@ -28,7 +27,6 @@ public:
     void Begin(CQuarnPrinterData* pPrinter, const QByteArray& name);
     // The file has gone out (or the transfer failed); the thread may still calibrate.
     void EndTransfer(CQuarnPrinterData* pPrinter);
-    void Calibrating(CQuarnPrinterData* pPrinter);
     // Seconds from the transfer's begin to its end, when both were seen.
     std::optional<double> TransferSeconds(CQuarnPrinterData* pPrinter) const;
     // The printer's thread is done with it; true when that was the last download of the run.
@@ -48,8 +46,7 @@ public:
 private:
     struct Entry {
         QByteArray name;
-        EStage stage;
-        std::optional<std::chrono::steady_clock::time_point> begun;
+        std::optional<std::chrono::steady_clock::time_point> begun;  // none while it waits
         std::optional<std::chrono::steady_clock::time_point> transferred;
     };
     // The record is only a key: a message may outlive it.

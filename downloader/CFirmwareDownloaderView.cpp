@@ -197,7 +197,6 @@ void CFirmwareDownloaderView::OnDownloadEnd(CQuarnPrinterData* pPrinter, long re
     // outcome arrives. The record is alive: the rows were built after the request.
     if (it != m_mapProgress.end() && result != kDownloadFailed && !m_bRunCancelled && m_run.Contains(pPrinter) &&
         static_cast<CQuarnPrinter*>(pPrinter)->m_bCalibrate) {
-        m_run.Calibrating(pPrinter);
         SetStatus(it->second.item->data(colName, kNameRole).toByteArray(), CalibratingStatus());
     }
 }
