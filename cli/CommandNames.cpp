@@ -54,7 +54,12 @@ std::optional<std::string> UnknownCommandText(const CLI::App& app, int argc, cha
     for (int i = 1; i < argc; ++i) {
         const std::string word = argv[i];
         if (word == "--") return std::nullopt;
-        if (word.starts_with("-")) continue;
+        if (word.starts_with("-")) {
+            // The value of a program-wide option (--journal PATH) names no command.
+            const CLI::Option* option = word.find('=') == std::string::npos ? app.get_option_no_throw(word) : nullptr;
+            if (option && option->get_type_size() > 0) ++i;
+            continue;
+        }
         const std::vector<std::string> names = CommandNamesOf(app);
         if (std::find(names.begin(), names.end(), word) != names.end()) return std::nullopt;
         std::string text = "unknown command '" + word + "'";

@@ -148,6 +148,8 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
         std::string file;
         std::vector<std::string> names;
         bool json = false;
+        bool failedOnly = false;
+        bool skipCurrent = false;
         std::string downloadFile;
         std::optional<int> ceiling;
         bool dropDuplicates = false;
@@ -189,7 +191,8 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
         "download", "Download each printer's file and print one result line per printer: NAME, then ok and "
                     "the byte count (and \"delivered, not confirmed by the printer's close\" when a network "
                     "printer kept its connection open instead of closing it), failed and the message, or "
-                    "cancelled. Progress, errors and a summary line go to stderr. Ctrl-C cancels.");
+                    "cancelled. Progress, errors and a summary line go to stderr; every outcome is appended to "
+                    "the download journal. Ctrl-C cancels.");
     download->add_option("FILE", o->file, "Printer-settings document")->required();
     download->add_option("NAME", o->names, "Printer names (default: every printer that has a download file)");
     download
@@ -202,8 +205,16 @@ void AddDocumentCommands(CLI::App& app, CommandAction& chosen, ConsoleUserInterf
                        "port, file, file_size, sha256 (null unless the whole file went out), bytes_taken, result "
                        "(ok, failed or cancelled), confirmed, code, text, detail, calibration (none, done, skipped "
                        "or failed), calibration_message, started, ended (ISO 8601, UTC) and duration_s");
-    OnParsed(download, chosen,
-             [o, &ui] { return DownloadToPrinters(o->file, o->names, o->stallTimeout, o->json, ui, std::cout); });
+    download->add_flag("--failed", o->failedOnly,
+                       "Only the printers whose last outcome for this document in the download journal failed or "
+                       "was cancelled");
+    download->add_flag("--skip-current", o->skipCurrent,
+                       "Skip (saying so on stderr) the printers whose last outcome for this document in the "
+                       "download journal is ok with a file of the same SHA-256 as the one they would get");
+    OnParsed(download, chosen, [o, &ui] {
+        const DownloadRequest request{o->file, o->names, o->stallTimeout, o->json, o->failedOnly, o->skipCurrent};
+        return DownloadToPrinters(request, ui, std::cout);
+    });
 
     CLI::App* maxDownloads =
         app.add_subcommand("max-downloads", "Show, or store, how many downloads may run at the same time.");

@@ -7,9 +7,18 @@
 
 class ConsoleUserInterface;
 
-// Downloads to the named printers (all when names is empty) that have a download file, with
-// stallTimeout seconds (0: the stored value) before a printer taking nothing fails; writes
-// the result lines, or with json one JSON array of the outcomes, to out and a summary line to
-// stderr; returns the exit status.
-int DownloadToPrinters(const std::string& documentPath, const std::vector<std::string>& names, int stallTimeout,
-                       bool json, ConsoleUserInterface& ui, std::ostream& out);
+struct DownloadRequest {
+    std::string document;
+    std::vector<std::string> names;  // empty: every printer that has a download file
+    int stallTimeout = 0;            // seconds before a printer taking nothing fails; 0: the stored value
+    bool json = false;               // one JSON array of the outcomes instead of the result lines
+    // Only the printers whose last recorded outcome for this document failed or was cancelled.
+    bool failedOnly = false;
+    // Not the printers whose last recorded outcome for this document is ok with a file of the
+    // same SHA-256 as the one they would get now.
+    bool skipCurrent = false;
+};
+
+// Downloads as asked, writes the result lines (or the JSON array) to out and a summary line
+// to stderr, records every outcome in the journal; returns the exit status.
+int DownloadToPrinters(const DownloadRequest& request, ConsoleUserInterface& ui, std::ostream& out);

@@ -10,6 +10,8 @@
 #include "CommandNames.h"
 #include "ConsoleUserInterface.h"
 #include "DocumentCommandLine.h"
+#include "HistoryCommand.h"
+#include "JournalOption.h"
 #include "NameHexArguments.h"
 #include "OpenFileLimit.h"
 #include "PrinterCommandLine.h"
@@ -27,11 +29,13 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
     app.footer(std::string(kNameHexHelp) + "\n\nExit status: " + kExitStatusText);
     AddProgramInfoOptions(app, QuarnctlInfo());
+    AddJournalOption(app);
 
     ConsoleUserInterface ui;
     CommandAction chosen;
     AddDocumentCommands(app, chosen, ui);
     AddPrinterCommands(app, chosen, ui);
+    AddHistoryCommand(app, chosen);
     AddHelpCommand(app, chosen, std::cout);
 
     if (const auto unknown = UnknownCommandText(app, argc, argv)) {

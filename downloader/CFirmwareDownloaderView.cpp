@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QMetaObject>
 #include <QMouseEvent>
-#include <iostream>
 
 #include "CFileDialog.h"
 #include "CFirmwareDownloaderDoc.h"
@@ -207,7 +206,7 @@ void CFirmwareDownloaderView::OnDownloadOutcome(CQuarnPrinterData* pPrinter, con
                                      ? std::string()
                                      : CDownloadJournal::DocumentPath(QFile::encodeName(m_pDocument->PathName()).toStdString());
     if (const auto warning = m_journal.Append(outcome, DownloaderStrings::kAppName, document))
-        std::cerr << "QuarnDownloader: warning: " << *warning << '\n';
+        AfxMessageBox(*warning, MB_OK | MB_ICONEXCLAMATION);
     QByteArray name = m_run.Name(pPrinter);
     if (name.isEmpty()) name = Bytes(outcome.printer);
     const DownloadStatus status = OutcomeStatus(outcome, m_run.TransferSeconds(pPrinter));

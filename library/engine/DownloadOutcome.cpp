@@ -109,7 +109,8 @@ std::optional<Clock::time_point> ParseIsoUtc(const std::string& text)
         parsed = true;
         hour = minute = second = millis = 0;
     }
-    if (!parsed) return std::nullopt;
+    // The clock counts nanoseconds in 64 bits, which end in 2262.
+    if (!parsed || year < 1970 || year > 2200) return std::nullopt;
     const std::chrono::year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
                                            std::chrono::day(static_cast<unsigned>(day))};
     if (!date.ok() || hour > 23 || minute > 59 || second > 60 || hour < 0 || minute < 0 || second < 0 || millis < 0)

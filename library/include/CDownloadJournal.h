@@ -31,7 +31,8 @@ public:
 
     // $XDG_STATE_HOME/quarn/downloads.jsonl, else ~/.local/state/quarn/downloads.jsonl.
     static std::filesystem::path DefaultPath();
-    // The path a journal names a document by: canonical when it exists, else absolute.
+    // The path a journal names a document by: canonical when it exists, else absolute; empty
+    // for a document that has no path yet.
     static std::string DocumentPath(const std::string& path);
 
     explicit CDownloadJournal(std::filesystem::path path = DefaultPath());

@@ -55,5 +55,5 @@ std::string DownloadOutcomeJson(const DownloadOutcome& outcome);
 // A time as ISO 8601 in UTC with milliseconds: "2026-12-08T22:01:02.345Z".
 std::string IsoUtc(DownloadOutcome::Clock::time_point time);
 // The reverse, also for a date alone ("2026-12-08" is its midnight, UTC); nothing when the
-// text is neither.
+// text is neither, or lies outside 1970 to 2200.
 std::optional<DownloadOutcome::Clock::time_point> ParseIsoUtc(const std::string& text);

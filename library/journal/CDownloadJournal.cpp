@@ -117,6 +117,7 @@ fs::path CDownloadJournal::DefaultPath()
 
 std::string CDownloadJournal::DocumentPath(const std::string& path)
 {
+    if (path.empty()) return {};  // a document never saved
     std::error_code error;
     fs::path canonical = fs::canonical(path, error);
     if (error) canonical = fs::absolute(path, error).lexically_normal();

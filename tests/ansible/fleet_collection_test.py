@@ -13,7 +13,8 @@ import tempfile
 import unittest
 from pathlib import Path
 
-from fleet_sites import COLLECTIONS, ROLLOUT_PLAYBOOK, TEST_PLAYBOOKS, PrinterSim, Site, run_playbook, write_inventory
+from fleet_sites import (COLLECTIONS, ROLLOUT_PLAYBOOK, TEST_PLAYBOOKS, PrinterSim, Site, run_playbook, sha256_of,
+                         write_inventory)
 
 FIRMWARE_BYTES = 300 * 1024 + 7
 REPORT_COLUMNS = ('site', 'printer', 'port', 'file', 'result', 'bytes_taken', 'file_size', 'sha256', 'code', 'text',
@@ -70,6 +71,20 @@ class Rollout(FleetTest):
     def stop_printers(self):
         return {site.name: site.sim.stop() for site in self.sites}
 
+    def test_every_printer_of_every_site_gets_its_file_byte_for_byte_once(self):
+        inventory = self.three_sites()
+        run = self.rollout(inventory, '-e', 'rollout_skip_current=false')
+        self.assertEqual(run.returncode, 0, run.explain())
+        rows = self.report()
+        self.assertEqual(sorted(rows), sorted((site.name, printer) for site in self.sites for printer in site.printers))
+        expected = (FIRMWARE_BYTES, sha256_of(self.firmware))
+        self.assertEqual({(row['result'], row['bytes_taken'], row['sha256']) for row in rows.values()}, {('ok', *expected)})
+        connections = self.stop_printers()
+        for site in self.sites:
+            received = sorted((entry['printer'], entry['bytes'], entry['sha256']) for entry in connections[site.name])
+            self.assertEqual(received, sorted((printer, *expected) for printer in site.printers),
+                             'what %s received, one connection per printer' % site.name)
+
     def test_check_mode_reports_what_would_be_sent_and_opens_no_connection(self):
         inventory = self.three_sites()
         # The documents exist, so that there is something to foresee.
@@ -86,6 +101,35 @@ class Rollout(FleetTest):
         self.assertFalse(any(site.firmware.exists() for site in self.sites), 'check mode copied the firmware')
         self.assertEqual(self.stop_printers(), {site.name: [] for site in self.sites})
 
+
+    def test_a_site_with_a_failing_printer_fails_and_stops_the_rollout_and_the_report_says_why(self):
+        inventory = self.three_sites(failing_site='site-a')
+        # One site per batch: the failed first site stops the rollout before the others.
+        run = self.rollout(inventory, '-e', 'rollout_batch=1', '-e', 'rollout_skip_current=false')
+        self.assertNotEqual(run.returncode, 0, run.explain())
+        self.assertEqual(run.stats('site-a')['failures'], 1, run.explain())
+        self.assertNotIn('site-b', run.report['stats'], 'the rollout went on after a failed batch')
+        rows = self.report()
+        self.assertEqual(sorted(rows), [('site-a', 'site-a-bench'), ('site-a', 'site-a-dock')])
+        delivered = rows['site-a', 'site-a-bench']
+        self.assertEqual((delivered['result'], delivered['bytes_taken'], delivered['sha256']),
+                         ('ok', FIRMWARE_BYTES, sha256_of(self.firmware)))
+        failed = rows['site-a', 'site-a-dock']
+        self.assertEqual(failed['result'], 'failed')
+        self.assertNotEqual(failed['code'], 0)
+        self.assertTrue(failed['text'])
+        self.assertLess(failed['bytes_taken'], FIRMWARE_BYTES)
+        self.assertIsNone(failed['sha256'])
+        connections = self.stop_printers()
+        self.assertEqual(connections['site-b'] + connections['site-c'], [])
+
+    def test_allowed_failures_keep_a_site_with_a_failing_printer_going(self):
+        inventory = self.three_sites(failing_site='site-b')
+        run = self.rollout(inventory, '-e', 'rollout_allowed_failures=50%', '-e', 'rollout_skip_current=false')
+        self.assertEqual(run.returncode, 0, run.explain())
+        rows = self.report()
+        self.assertEqual(rows['site-b', 'site-b-dock']['result'], 'failed')
+        self.assertEqual([key for key, row in rows.items() if row['result'] != 'ok'], [('site-b', 'site-b-dock')])
 
 class Printers(FleetTest):
     def test_a_second_run_changes_nothing_and_check_mode_leaves_the_document_alone(self):
@@ -115,6 +159,26 @@ class Printers(FleetTest):
         packing = [entry for entry in json.loads(self.sites[0].quarnctl('list', str(self.sites[0].document), '--json').stdout)
                    if entry['name'] in ('Packing', 'Shelf')]
         self.assertEqual([(entry['name'], entry['baud']) for entry in packing], [('Packing', 19200)])
+
+    def test_settings_quarnctl_refuses_leave_the_printer_as_it_was(self):
+        inventory = self.three_sites()
+        self.assertEqual(self.site_printers(inventory).returncode, 0)
+        site = self.sites[0]
+        listed = site.quarnctl('list', str(site.document), '--json').stdout
+        dock = site.host_vars()['site_printers'][0]
+        # The bench printer moved onto the dock's address: re-adding it there is refused.
+        playbook = self.root / 'move.yml'
+        playbook.write_text(json.dumps([{'hosts': site.name, 'gather_facts': False,
+                                         'environment': '{{ site_environment }}',
+                                         'tasks': [{'name': 'Move', 'quarn.fleet.printers': {
+                                             'document': str(site.document), 'name': 'site-a-bench', 'port': dock['port'],
+                                             'tcp_port': dock['tcp_port'], 'quarnctl': '{{ quarnctl_path }}'}}]}]))
+        run = run_playbook(self.root, playbook, inventory)
+        self.assertNotEqual(run.returncode, 0, run.explain())
+        moved = run.results('Move')[site.name]
+        self.assertIn('already been used', moved['msg'])
+        self.assertFalse(moved['changed'])
+        self.assertEqual(site.quarnctl('list', str(site.document), '--json').stdout, listed)
 
     def test_a_missing_quarnctl_and_quarnctls_own_refusal_fail_the_task_with_their_reason(self):
         site = Site('site-a', self.root, {})
@@ -179,13 +243,18 @@ class Detect(FleetTest):
         for namespace in (self.program, self.printers):
             subprocess.run(['ip', 'netns', 'del', namespace], capture_output=True)
 
-    def test_detect_adds_and_renames_what_answers_and_a_second_search_changes_nothing(self):
+    def site_with_printers(self):
+        """A site whose document knows 10.232.0.3 as Old; Office and Lab answer the search."""
         site = Site('site-a', self.root, {})
         self.sites.append(site)
         self.assertEqual(site.quarnctl('add', str(site.document), '--network', '10.232.0.3', '--name', 'Old').returncode, 0)
         site.sim = PrinterSim(site.folder, ['Office@10.232.0.2:9100,discovery', 'Lab@10.232.0.3:9100,discovery'],
                               prefix=['ip', 'netns', 'exec', self.printers],
                               options=['--discovery-broadcast', '255.255.255.255'])
+        return site
+
+    def test_detect_adds_and_renames_what_answers_and_a_second_search_changes_nothing(self):
+        site = self.site_with_printers()
         inventory = write_inventory(self.root, [site])
         inside = ['ip', 'netns', 'exec', self.program]
 
@@ -199,6 +268,21 @@ class Detect(FleetTest):
         again = run_playbook(self.root, TEST_PLAYBOOKS / 'site_detect.yml', inventory, prefix=inside)
         self.assertEqual(again.returncode, 0, again.explain())
         self.assertFalse(again.results('Search the site')['site-a']['changed'], again.explain())
+
+    def test_a_search_that_cannot_take_its_port_fails_the_task_with_quarnctls_reason(self):
+        site = self.site_with_printers()
+        inventory = write_inventory(self.root, [site])
+        before = site.document.read_bytes()
+        # Beside the simulator, whose printers hold the search's UDP port.
+        run = run_playbook(self.root, TEST_PLAYBOOKS / 'site_detect.yml', inventory,
+                           prefix=['ip', 'netns', 'exec', self.printers])
+        self.assertNotEqual(run.returncode, 0, run.explain())
+        failed = run.results('Search the site')['site-a']
+        self.assertTrue(failed['failed'])
+        self.assertEqual((failed['rc'], failed['added'], failed['renamed']), (1, [], []), run.explain())
+        self.assertEqual(failed['msg'], failed['stderr'].strip(), 'the reason is quarnctl\'s own')
+        self.assertIn('4201', failed['msg'])
+        self.assertEqual(site.document.read_bytes(), before)
 
 
 def main():

@@ -96,7 +96,9 @@ class Site:
         return environment
 
     def host_vars(self):
-        printers = [dict(name=name, kind='network', port=address, tcp_port=self.sim.ports[name] if self.sim else 9100)
+        # Not calibrated: a calibration is a connection of its own, besides the file's.
+        printers = [dict(name=name, kind='network', port=address, tcp_port=self.sim.ports[name] if self.sim else 9100,
+                         calibrate=False)
                     for name, (address, _) in self.printers.items()]
         host = dict(ansible_connection='local', ansible_python_interpreter=sys.executable,
                     site_document=str(self.document), site_firmware=str(self.firmware), site_printers=printers,

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
+#include <algorithm>
+#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -49,6 +51,7 @@ protected:
     TemporaryFolder m_folder;
     QuarnctlRunner m_runner{{{"XDG_CONFIG_HOME", (m_folder.Path() / "user").string()},
                              {"XDG_CONFIG_DIRS", (m_folder.Path() / "machine").string()},
+                             {"XDG_STATE_HOME", (m_folder.Path() / "state").string()},
                              {"TMPDIR", m_folder.MakeFolder("tmp").string()},
                              {"XDG_RUNTIME_DIR", m_folder.MakePrivateFolder("run").string()}}};
 };
@@ -267,4 +270,86 @@ TEST_F(QuarnctlDownload, JsonGivesEveryPrinterItsOutcomeAndStderrTheProgressAndT
               std::string::npos)
         << result.err;
     EXPECT_NE(result.err.find("4 printers: 2 ok, 2 failed, 0 cancelled in "), std::string::npos) << result.err;
+}
+
+TEST_F(QuarnctlDownload, TheJournalRecordsEveryOutcomeAndDrivesRetriesSkipsAndTheHistory)
+{
+    SimProcess sim({"--network", "good@127.0.0.75:0", "--network", "resets@127.0.0.76:0,rate=2000000,reset=50000,rcvbuf=65536"});
+    sim.Start();
+    const ScratchFile image(ScratchFile::Pattern(100 * 1024));
+    const ScratchFile big(ScratchFile::Pattern(16 * 1024 * 1024));
+    Add("good", sim, image.Path());
+    Add("resets", sim, big.Path());
+    Add("refused", "127.0.0.77", sim.PortOf("good"), image.Path());
+    ASSERT_EQ(m_runner.Run({"max-downloads", "3"}).exitStatus, 0);
+    const std::string journal = (m_folder.Path() / "site" / "journal.jsonl").string();
+    const auto Run = [&](std::vector<std::string> words) {
+        words.insert(words.begin(), {"--journal", journal});
+        return m_runner.Run(words);
+    };
+
+    EXPECT_EQ(Run({"download", Doc()}).exitStatus, 1);
+    // The same document by another path is the same document.
+    const std::string otherPath = (m_folder.Path() / "." / "printers.qps").string();
+    const auto skipping = Run({"download", otherPath, "--skip-current", "--json"});
+    EXPECT_EQ(skipping.exitStatus, 1) << skipping.err;
+    EXPECT_NE(skipping.err.find("good skipped: already has this file\n"), std::string::npos) << skipping.err;
+    const auto skipped = nlohmann::json::parse(skipping.out);
+    ASSERT_EQ(skipped.size(), 2u);
+    EXPECT_EQ(skipped[0]["printer"], "refused");
+    EXPECT_EQ(skipped[1]["printer"], "resets");
+
+    const auto retrying = Run({"download", Doc(), "--failed"});
+    EXPECT_EQ(retrying.out.find("good\t"), std::string::npos) << retrying.out;
+    EXPECT_NE(retrying.out.find("refused\tfailed\t"), std::string::npos) << retrying.out;
+    EXPECT_NE(retrying.out.find("resets\tfailed\t"), std::string::npos) << retrying.out;
+
+    // A new file is not current, whatever the journal says of the old one.
+    std::ofstream(image.Path(), std::ios::app) << "v2";
+    const auto changed = Run({"download", Doc(), "good", "--skip-current"});
+    EXPECT_EQ(changed.exitStatus, 0) << changed.err;
+    EXPECT_EQ(changed.out, "good\tok\t" + std::to_string(100 * 1024 + 2) + "\n");
+    ASSERT_EQ(sim.Stop(), 0);
+    EXPECT_EQ(Of(sim.Records(), "good").size(), 2u);
+
+    const auto all = nlohmann::json::parse(Run({"history", "--json"}).out);
+    ASSERT_EQ(all.size(), 3u + 2u + 2u + 1u);
+    for (const auto& entry : all) {
+        EXPECT_EQ(entry["program"], "quarnctl");
+        EXPECT_EQ(entry["document"], std::filesystem::canonical(Doc()).string());
+    }
+    const auto goodLines = Run({"history", Doc(), "--printer", "good"});
+    EXPECT_EQ(std::count(goodLines.out.begin(), goodLines.out.end(), '\n'), 2) << goodLines.out;
+    EXPECT_NE(goodLines.out.find("\tgood\t127.0.0.75:"), std::string::npos) << goodLines.out;
+    EXPECT_EQ(Run({"history", "--since", "2200-01-01"}).out, "");
+    EXPECT_EQ(Run({"history", "--since", "last week"}).exitStatus, 2);
+    EXPECT_EQ(Run({"history", "--printer", "nobody", "--json"}).out, "[]\n");
+
+    // A damaged line is skipped with a warning and hides nothing else.
+    std::ofstream(journal, std::ios::app) << "{\"printer\":\"cut short\n";
+    const auto damaged = Run({"history", "--json"});
+    EXPECT_EQ(nlohmann::json::parse(damaged.out).size(), 8u);
+    EXPECT_NE(damaged.err.find("1 damaged line of the download journal " + journal + " skipped"), std::string::npos)
+        << damaged.err;
+}
+
+TEST_F(QuarnctlDownload, AJournalThatCannotBeWrittenWarnsOnceAndFailsNoDownload)
+{
+    SimProcess sim({"--network", "one@127.0.0.78:0", "--network", "two@127.0.0.79:0"});
+    sim.Start();
+    const ScratchFile image(ScratchFile::Pattern(5000));
+    Add("one", sim, image.Path());
+    Add("two", sim, image.Path());
+    ASSERT_EQ(m_runner.Run({"max-downloads", "2"}).exitStatus, 0);
+    const std::string blocked = (m_folder.Touch("a-file") / "journal.jsonl").string();
+
+    const auto result = m_runner.Run({"--journal", blocked, "download", Doc()});
+    ASSERT_EQ(sim.Stop(), 0);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "one\tok\t5000\ntwo\tok\t5000\n");
+    std::size_t warnings = 0;
+    for (std::size_t at = result.err.find("warning: the download journal"); at != std::string::npos;
+         at = result.err.find("warning: the download journal", at + 1))
+        ++warnings;
+    EXPECT_EQ(warnings, 1u) << result.err;
 }

@@ -41,6 +41,7 @@ protected:
     ScopedEnvironment m_usb{"QUARN_USB_DEVICE_DIR", m_folder.MakeFolder("usb").string()};
     QuarnctlRunner m_runner{{{"XDG_CONFIG_HOME", (m_folder.Path() / "user").string()},
                              {"XDG_CONFIG_DIRS", (m_folder.Path() / "machine").string()},
+                             {"XDG_STATE_HOME", (m_folder.Path() / "state").string()},
                              {"TMPDIR", (m_folder.Path() / "tmp").string()},
                              {"XDG_RUNTIME_DIR", (m_folder.Path() / "run").string()}}};
 };

@@ -198,7 +198,8 @@ TEST(DownloadOutcomeTimes, AreWrittenInUtcWithMillisecondsAndReadBack)
     EXPECT_EQ(IsoUtc(time), "2026-12-08T22:01:02.345Z");
     EXPECT_EQ(ParseIsoUtc("2026-12-08T22:01:02.345Z"), time);
     EXPECT_EQ(ParseIsoUtc("2026-12-08"), DownloadOutcome::Clock::time_point(1'796'688'000'000ms));
-    for (const char* bad : {"2026-13-01", "2026-02-30", "2026-12-08T25:00:00Z", "2026-12-08 ", "yesterday", ""})
+    for (const char* bad : {"2026-13-01", "2026-02-30", "2026-12-08T25:00:00Z", "2026-12-08 ", "yesterday", "",
+                            "2999-01-01", "1969-12-31"})
         EXPECT_FALSE(ParseIsoUtc(bad)) << bad;
 }
 

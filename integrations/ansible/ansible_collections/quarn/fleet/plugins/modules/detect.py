@@ -11,6 +11,8 @@ description:
     printers' own network), then adds each new printer to the document and renames a known
     network printer that answers with another name.
   - The document is created when it does not exist.
+  - When the network search fails (its port taken, no way to send its broadcast) the task fails
+    with quarnctl's reason and still returns what was added.
   - A search cannot be foreseen, so check mode skips this module.
 version_added: 2.7.0
 author: Quarn Technologies Corporation
@@ -80,14 +82,17 @@ def main():
         command.append('--no-usb')
     if not module.params['network']:
         command.append('--no-network')
-    rc, out, err = quarnctl.run(command)
+    # 1: the network search failed; what USB gave is kept all the same, and reported.
+    rc, out, err = quarnctl.run(command, allowed=(0, 1))
     after = by_port(quarnctl.printers())
 
     added = [dict(name=name, kind=kind, port=port) for (kind, port), name in after.items() if (kind, port) not in before]
     renamed = [dict(old_name=before[key], name=name, kind=key[0], port=key[1])
                for key, name in after.items() if key in before and before[key] != name]
-    module.exit_json(changed=bool(added or renamed), added=added, renamed=renamed,
-                     stdout_lines=out.splitlines(), stderr_lines=err.splitlines())
+    result = dict(changed=bool(added or renamed), added=added, renamed=renamed)
+    if rc != 0:
+        quarnctl.fail([quarnctl.path] + command, rc, out, err, **result)
+    module.exit_json(stdout_lines=out.splitlines(), stderr_lines=err.splitlines(), **result)
 
 
 if __name__ == '__main__':

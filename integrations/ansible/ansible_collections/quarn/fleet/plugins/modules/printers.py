@@ -10,7 +10,9 @@ description:
     C(remove), after comparing with what C(quarnctl list --json) says the document holds.
   - Only the settings given are compared; a setting left out keeps its value.
   - A printer whose port or port settings, model or calibration change is removed and added
-    again with its new settings (it moves to its place in the list by name).
+    again with its new settings. When quarnctl refuses the new settings (an address another
+    printer has, for one), the printer is put back as it was and the task fails with quarnctl's
+    reason.
   - A document that does not exist yet is created when a printer is added.
 version_added: 2.7.0
 author: Quarn Technologies Corporation
@@ -210,6 +212,14 @@ def plan(module, current):
     return commands, wanted
 
 
+def put_back(quarnctl, name, entry):
+    """Adds a printer that was removed to be added again with settings quarnctl refused, as it was."""
+    before = settings_of(entry)
+    quarnctl.run(add_command(quarnctl.document, name, before))
+    if before['file']:
+        quarnctl.run(['set-file', quarnctl.document, before['file'], name])
+
+
 def main():
     argument_spec = quarnctl_argument_spec()
     argument_spec.update(
@@ -242,8 +252,13 @@ def main():
     chosen = module.params['file']
     if chosen and not (os.path.isfile(chosen) and os.access(chosen, os.R_OK)):
         module.fail_json(msg='%s is not a file the target can read; the document was left as it was' % chosen)
-    for command in commands:
-        quarnctl.run(command, **result)
+    for done, command in enumerate(commands):
+        rc, out, err = quarnctl.run(command, allowed=range(256))
+        if rc != 0:
+            if done and commands[0][0] == 'remove':
+                put_back(quarnctl, name, current)
+                result.update(changed=False, printer=settings_of(current))
+            quarnctl.fail([quarnctl.path] + command, rc, out, err, **result)
     result['printer'] = next((settings_of(entry) for entry in quarnctl.printers() if entry['name'] == name), None)
     module.exit_json(**result)
 
