@@ -97,7 +97,10 @@ bool CFirmwareDownloaderApp::OpenDocumentFile(const QString& path)
     return OpenDocumentFileTemplate(path);
 }
 
-void CFirmwareDownloaderApp::OnFileNew() { OpenDocumentFileTemplate(QString()); }
+void CFirmwareDownloaderApp::OnFileNew()
+{
+    if (m_pMainFrame->MayStopDownloads()) OpenDocumentFileTemplate(QString());
+}
 
 void CFirmwareDownloaderApp::OnFileOpen()
 {
@@ -108,7 +111,7 @@ void CFirmwareDownloaderApp::OnFileOpen()
                        m_pMainFrame.get());
     dialog.SetInitialFolder(m_pDocument->Folder());
     const QString path = dialog.DoModal();
-    if (!path.isEmpty()) OpenDocumentFile(path);
+    if (!path.isEmpty() && m_pMainFrame->MayStopDownloads()) OpenDocumentFile(path);
 }
 
 void CFirmwareDownloaderApp::OnAppAbout()

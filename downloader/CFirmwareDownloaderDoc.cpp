@@ -13,6 +13,7 @@
 #include "COptionsDlg.h"
 #include "CQuarnPrinter.h"
 #include "CQuarnPrinterException.h"
+#include "CSettingsApplication.h"
 #include "DownloaderStrings.h"
 #include "FleetList.h"
 #include "IUserInterface.h"
@@ -27,6 +28,7 @@ bool CFirmwareDownloaderDoc::CreatePrinterList()
     // refused below and nothing else rebuilds them.
     if (m_pView) m_pView->RemoveAllRows();
     m_pPrinters.reset();
+    if (m_pView) m_pView->ForgetDownloads();
     m_pPrinters = std::make_unique<CQuarnPrinters>();
     if (m_pPrinters->IsAlreadyRunning()) {
         const CString holder = m_pPrinters->InstanceLockHolder();
@@ -136,6 +138,7 @@ void CFirmwareDownloaderDoc::OnCloseDocument()
 {
     if (m_pView) m_pView->RemoveAllRows();
     m_pPrinters.reset();
+    if (m_pView) m_pView->ForgetDownloads();
 }
 
 bool CFirmwareDownloaderDoc::SaveModified()
@@ -239,8 +242,12 @@ void CFirmwareDownloaderDoc::OnPrinterAutoDetect()
 
 void CFirmwareDownloaderDoc::OnToolsOptions(QWidget* pOwner)
 {
-    COptionsDlg dialog(m_pPrinters->MaxSimultaneousDownloads(), pOwner);
-    if (dialog.exec() == QDialog::Accepted) m_pPrinters->MaxSimultaneousDownloads(dialog.m_nMaxDownloads);
+    COptionsDlg dialog(m_pPrinters->MaxSimultaneousDownloads(), pOwner, m_pPrinters->StallTimeout(),
+                       ShowDownloadErrorsAsTheyHappen());
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_pPrinters->MaxSimultaneousDownloads(dialog.m_nMaxDownloads);
+    m_pPrinters->StallTimeout(dialog.m_nStallTimeout);
+    SetShowDownloadErrorsAsTheyHappen(dialog.m_bShowDownloadErrors);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -10,16 +11,17 @@
 
 #include "CFileDialog.h"
 #include "CFirmwareDownloaderDoc.h"
+#include "CQuarnPrinter.h"
 #include "CQuarnPrinterException.h"
 #include "CTextProgressCtrl.h"
 #include "CommandTable.h"
-#include "DownloadOutcome.h"
 #include "DownloaderStrings.h"
 #include "ICommandRouter.h"
 #include "IUserInterface.h"
 #include "PortColumn.h"
 #include "ToolbarIcons.h"
 #include "VisibleText.h"
+#include "DownloadOutcome.h"
 #include "WindowMessages.h"
 
 namespace {
@@ -67,7 +69,7 @@ const ContextItem kOnItemMenu[] = {
     {"&Delete Printer(s)", ID_PRINTER_DELETE},
     {nullptr, ID_SEPARATOR},
     {"&Download To Selected", ID_DOWNLOAD_SELECTED}, {"&Cancel Download", ID_DOWNLOAD_CANCEL},
-    {"Print &KPL Test Page", ID_TEST_PAGE_KPL}, {"Print &QPL Test Page", ID_TEST_PAGE_QPL},
+    {"&Retry Failed", ID_DOWNLOAD_RETRY_FAILED}, {"Print &KPL Test Page", ID_TEST_PAGE_KPL}, {"Print &QPL Test Page", ID_TEST_PAGE_QPL},
 };
 
 const ContextItem kBackgroundMenu[] = {
@@ -76,6 +78,7 @@ const ContextItem kBackgroundMenu[] = {
     {"Add Printer...", ID_PRINTER_ADD}, {"Auto-Detect Printers", ID_PRINTER_AUTODETECT},
     {nullptr, ID_SEPARATOR},
     {"Download All", ID_DOWNLOAD_ALL}, {"Cancel Download", ID_DOWNLOAD_CANCEL},
+    {"Retry Failed", ID_DOWNLOAD_RETRY_FAILED},
 };
 
 }  // namespace
@@ -127,13 +130,25 @@ CQuarnPrinters* CFirmwareDownloaderView::Printers() const { return m_pDocument->
 void CFirmwareDownloaderView::PostMessage(unsigned message, WPARAM wParam, LPARAM lParam)
 {
     const unsigned generation = m_nGeneration.load();
+    const unsigned list = m_nList.load();
+    // The outcome belongs to the message: freed with it also when the view is gone before
+    // the message is handled.
+    std::shared_ptr<const DownloadOutcome> outcome;
+    if (message == WM_DOWNLOAD_OUTCOME) outcome.reset(reinterpret_cast<const DownloadOutcome*>(lParam));
     QMetaObject::invokeMethod(
-        this, [this, message, wParam, lParam, generation] { OnWindowMessage(message, wParam, lParam, generation); },
+        this,
+        [this, message, wParam, lParam, generation, list, outcome] {
+            OnWindowMessage(message, wParam, lParam, generation, list, outcome.get());
+        },
         Qt::QueuedConnection);
 }
 
-void CFirmwareDownloaderView::OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam, unsigned generation)
+void CFirmwareDownloaderView::OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam, unsigned generation,
+                                              unsigned list, const DownloadOutcome* outcome)
 {
+    // A printer of a list that has been replaced may have left a message behind; its
+    // record, and its place in the run, are gone.
+    if (list != m_nList.load()) return;
     auto* pPrinter = reinterpret_cast<CQuarnPrinterData*>(wParam);
     const bool current = generation == m_nGeneration.load();
     switch (message) {
@@ -144,19 +159,11 @@ void CFirmwareDownloaderView::OnWindowMessage(unsigned message, WPARAM wParam, L
         OnDownloadProgress(pPrinter, static_cast<std::int64_t>(lParam), current);
         break;
     case WM_DOWNLOAD_END:
-        OnDownloadEnd(pPrinter, current);
+        OnDownloadEnd(pPrinter, static_cast<long>(lParam), current);
         break;
-    case WM_DOWNLOAD_OUTCOME: {
-        // The download thread has moved on: its errors are shown here, where waiting for the
-        // click holds no printer.
-        const std::unique_ptr<DownloadOutcome> outcome(reinterpret_cast<DownloadOutcome*>(lParam));
-        if (const auto warning = m_journal.Append(*outcome, "QuarnDownloader",
-                                                  CDownloadJournal::DocumentPath(m_pDocument->PathName().toStdString())))
-            AfxMessageBox(*warning, MB_OK);
-        if (outcome->result == DownloadResult::failed) AfxMessageBox(OutcomeMessage(*outcome), MB_OK);
-        if (outcome->calibration == CalibrationResult::failed) AfxMessageBox(outcome->calibrationMessage, MB_OK);
+    case WM_DOWNLOAD_OUTCOME:
+        if (outcome) OnDownloadOutcome(pPrinter, *outcome);
         break;
-    }
     default:
         break;
     }
@@ -164,8 +171,12 @@ void CFirmwareDownloaderView::OnWindowMessage(unsigned message, WPARAM wParam, L
 
 void CFirmwareDownloaderView::OnDownloadBegin(CQuarnPrinterData* pPrinter, std::int64_t length, bool current)
 {
+    const auto row = current ? m_mapProgress.find(pPrinter) : m_mapProgress.end();
+    const QByteArray name = row != m_mapProgress.end() ? row->second.item->data(colName, kNameRole).toByteArray()
+                                                       : m_run.Name(pPrinter);
+    ClearStatus(name);
+    m_run.Begin(pPrinter, name);
     if (current) BeginProgress(pPrinter, length);
-    ++m_nActiveDownloads;
     emit CommandStateChanged();
 }
 
@@ -174,15 +185,72 @@ void CFirmwareDownloaderView::OnDownloadProgress(CQuarnPrinterData* pPrinter, st
     if (current) UpdateProgress(pPrinter, position);
 }
 
-void CFirmwareDownloaderView::OnDownloadEnd(CQuarnPrinterData* pPrinter, bool current)
+void CFirmwareDownloaderView::OnDownloadEnd(CQuarnPrinterData* pPrinter, long result, bool current)
 {
-    if (current) {
-        const auto it = m_mapProgress.find(pPrinter);
-        const bool emptyFile = it != m_mapProgress.end() && it->second.bar && it->second.emptyFile;
-        EndProgress(pPrinter, emptyFile ? QString::fromLatin1(DownloaderStrings::kEmptyFile) : QString());
+    m_run.EndTransfer(pPrinter);
+    if (!current) return;
+    const auto it = m_mapProgress.find(pPrinter);
+    const bool emptyFile = it != m_mapProgress.end() && it->second.bar && it->second.emptyFile;
+    EndProgress(pPrinter, emptyFile ? QString::fromLatin1(DownloaderStrings::kEmptyFile) : QString());
+    // The printer's thread goes on with the calibration pause; the run counts it until the
+    // outcome arrives. The record is alive: the rows were built after the request.
+    if (it != m_mapProgress.end() && result != kDownloadFailed && !m_bRunCancelled && m_run.Contains(pPrinter) &&
+        static_cast<CQuarnPrinter*>(pPrinter)->m_bCalibrate) {
+        SetStatus(it->second.item->data(colName, kNameRole).toByteArray(), CalibratingStatus());
     }
-    m_nActiveDownloads = std::max(0, m_nActiveDownloads - 1);
+}
+
+void CFirmwareDownloaderView::OnDownloadOutcome(CQuarnPrinterData* pPrinter, const DownloadOutcome& outcome)
+{
+    const std::string document = m_pDocument->PathName().isEmpty()
+                                     ? std::string()
+                                     : CDownloadJournal::DocumentPath(QFile::encodeName(m_pDocument->PathName()).toStdString());
+    if (const auto warning = m_journal.Append(outcome, DownloaderStrings::kAppName, document))
+        AfxMessageBox(*warning, MB_OK | MB_ICONEXCLAMATION);
+    QByteArray name = m_run.Name(pPrinter);
+    if (name.isEmpty()) name = Bytes(outcome.printer);
+    const DownloadStatus status = OutcomeStatus(outcome, m_run.TransferSeconds(pPrinter));
+    SetStatus(name, status);
+    if (outcome.result == DownloadResult::failed || outcome.calibration == CalibrationResult::failed)
+        emit DownloadFailed(Text(outcome.printer), Text(outcome.port), status.toolTip);
+    switch (outcome.result) {
+    case DownloadResult::ok: FinishDownload(pPrinter, CDownloadRun::EResult::Ok); break;
+    case DownloadResult::failed: FinishDownload(pPrinter, CDownloadRun::EResult::Failed); break;
+    case DownloadResult::cancelled: FinishDownload(pPrinter, CDownloadRun::EResult::Cancelled); break;
+    }
+}
+
+void CFirmwareDownloaderView::FinishDownload(CQuarnPrinterData* pPrinter, CDownloadRun::EResult result)
+{
+    if (m_run.Finish(pPrinter, result)) emit RunFinished(m_run.Totals());
     emit CommandStateChanged();
+}
+
+void CFirmwareDownloaderView::ForgetDownloads()
+{
+    ++m_nList;
+    std::erase_if(m_statusByName, [](const auto& entry) { return entry.second.transient; });
+    m_run.Clear();
+    emit CommandStateChanged();
+}
+
+void CFirmwareDownloaderView::SetStatus(const QByteArray& name, const DownloadStatus& status)
+{
+    m_statusByName[name] = status;
+    if (auto it = m_rowsByName.find(name); it != m_rowsByName.end()) ShowStatus(it->second, status);
+}
+
+void CFirmwareDownloaderView::ClearStatus(const QByteArray& name)
+{
+    m_statusByName.erase(name);
+    if (auto it = m_rowsByName.find(name); it != m_rowsByName.end()) ShowStatus(it->second, DownloadStatus{});
+}
+
+void CFirmwareDownloaderView::ShowStatus(QTreeWidgetItem* row, const DownloadStatus& status)
+{
+    row->setText(colStatus, status.text);
+    row->setToolTip(colStatus, status.toolTip);
+    row->setIcon(colStatus, status.icon);
 }
 
 void CFirmwareDownloaderView::OnInitialUpdate()
@@ -201,6 +269,11 @@ void CFirmwareDownloaderView::OnUpdate()
             CQuarnPrinterData* pPrinter = printers->GetNextPrinter(pos);
             QTreeWidgetItem* row = MakeRow(pPrinter);
             m_mapProgress.emplace(pPrinter, Cell{row, nullptr});
+            const QByteArray name = row->data(colName, kNameRole).toByteArray();
+            m_rowsByName[name] = row;
+            // A printer keeps its last outcome across rebuilds as long as it keeps its name.
+            if (auto status = m_statusByName.find(name); status != m_statusByName.end())
+                ShowStatus(row, status->second);
             rows.append(row);
         }
         // One insertion and one measurement for the whole list keep a rebuild of a
@@ -245,6 +318,7 @@ void CFirmwareDownloaderView::RemoveAllRows()
     ++m_nGeneration;
     for (auto& [printer, cell] : m_mapProgress) DestroyBar(cell);
     m_mapProgress.clear();
+    m_rowsByName.clear();
     clear();
 }
 
@@ -435,13 +509,59 @@ void CFirmwareDownloaderView::OnFirmwareClear()
     SelectPrinters(selected);
 }
 
-void CFirmwareDownloaderView::OnDownloadAll()
+void CFirmwareDownloaderView::RequestDownloads(const CMapStringToOb* pSelection)
 {
+    for (auto& [pPrinter, cell] : m_mapProgress) {
+        const QByteArray name = cell.item->data(colName, kNameRole).toByteArray();
+        const bool chosen = pSelection ? pSelection->count(name.toStdString()) != 0
+                                       : !cell.item->data(colName, kFileRole).toByteArray().isEmpty();
+        if (!chosen) continue;
+        m_run.Request(pPrinter, name);
+        SetStatus(name, WaitingStatus());
+    }
+}
+
+void CFirmwareDownloaderView::StartDownloads(const CMapStringToOb* pSelection)
+{
+    if (m_run.Count() == 0) {
+        m_bRunCancelled = false;
+        emit RunStarted();
+    }
+    RequestDownloads(pSelection);
     try {
-        Printers()->DownloadToPrinters(nullptr);
+        Printers()->DownloadToPrinters(pSelection);
     } catch (CQuarnPrinterException* e) {
+        // Which requests the library took before it failed is not known; those it took
+        // join the run again when they begin.
+        for (const QByteArray& name : m_run.ForgetWaiting()) ClearStatus(name);
         Report(e);
     }
+    emit CommandStateChanged();
+}
+
+void CFirmwareDownloaderView::OnDownloadAll() { StartDownloads(nullptr); }
+
+bool CFirmwareDownloaderView::HasRetryableRows() const
+{
+    for (const auto& [name, row] : m_rowsByName) {
+        const auto status = m_statusByName.find(name);
+        if (status != m_statusByName.end() && status->second.retry &&
+            !row->data(colName, kFileRole).toByteArray().isEmpty())
+            return true;
+    }
+    return false;
+}
+
+void CFirmwareDownloaderView::OnDownloadRetryFailed()
+{
+    CMapStringToOb map;
+    for (const auto& [name, row] : m_rowsByName) {
+        const auto status = m_statusByName.find(name);
+        if (status != m_statusByName.end() && status->second.retry &&
+            !row->data(colName, kFileRole).toByteArray().isEmpty())
+            map[name.toStdString()] = RowPrinter(indexOfTopLevelItem(row));
+    }
+    if (!map.empty()) StartDownloads(&map);
 }
 
 void CFirmwareDownloaderView::OnDownloadSelected()
@@ -449,14 +569,15 @@ void CFirmwareDownloaderView::OnDownloadSelected()
     if (SelectedCount() == 0) return;
     CMapStringToOb map;
     BuildSelectedMap(map);
-    try {
-        Printers()->DownloadToPrinters(&map);
-    } catch (CQuarnPrinterException* e) {
-        Report(e);
-    }
+    StartDownloads(&map);
 }
 
-void CFirmwareDownloaderView::OnDownloadCancel() { Printers()->CancelDownload(); }
+void CFirmwareDownloaderView::OnDownloadCancel()
+{
+    // Every printer of the run, queued ones included, still ends with its outcome.
+    m_bRunCancelled = true;
+    Printers()->CancelDownload();
+}
 
 void CFirmwareDownloaderView::OnTestPageQPL()
 {

@@ -6,11 +6,14 @@
 #include <QTreeWidget>
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
 #include "CDownloadJournal.h"
+#include "CDownloadRun.h"
+#include "DownloadStatus.h"
 #include "CQuarnPrinters.h"
 #include "CWnd.h"
 
@@ -41,9 +44,16 @@ public:
     void UpdateProgress(CQuarnPrinterData* pPrinter, std::int64_t position);
     void EndProgress(CQuarnPrinterData* pPrinter, const QString& text);
     bool HasDownloadFiles(bool selectedOnly, bool everyRow) const;
+    // Whether a row's last download failed or was cancelled and its printer still has a file.
+    bool HasRetryableRows() const;
     void BuildSelectedMap(CMapStringToOb& map) const;
 
-    int ActiveDownloads() const { return m_nActiveDownloads; }
+    // Downloads asked for and not over: waiting, sending or calibrating.
+    int ActiveDownloads() const { return m_run.Count(); }
+    // How the downloads of the current or last run have ended so far.
+    const CDownloadRun::Tally& RunTotals() const { return m_run.Totals(); }
+    // The printers' threads are gone with their list: nothing they posted counts any more.
+    void ForgetDownloads();
     int SelectedCount() const;
     int RowCount() const { return topLevelItemCount(); }
     // The row's bar while its download runs, else null.
@@ -64,6 +74,8 @@ public:
     void OnDownloadAll();
     void OnDownloadSelected();
     void OnDownloadCancel();
+    // Downloads again to the printers whose last download failed or was cancelled.
+    void OnDownloadRetryFailed();
     void OnTestPageQPL();
     void OnTestPageKPL();
     void OnEditSelectAll();
@@ -71,6 +83,12 @@ public:
 signals:
     // The selection, the rows or the count of running downloads changed.
     void CommandStateChanged();
+    // Downloads were asked for while none ran.
+    void RunStarted();
+    // A printer's download of this run failed; message is the whole error.
+    void DownloadFailed(const QString& printer, const QString& port, const QString& message);
+    // The last download of a run is over.
+    void RunFinished(const CDownloadRun::Tally& totals);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -84,11 +102,24 @@ private:
         bool emptyFile = false;  // the running download's file had no byte to send
     };
 
-    // A message from a printer thread; generation is the rebuild it was posted during.
-    void OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam, unsigned generation);
+    // A message from a printer thread; generation is the rebuild it was posted during, list
+    // the printer list it was posted under.
+    // outcome: what WM_DOWNLOAD_OUTCOME carries (owned by the message), else null.
+    void OnWindowMessage(unsigned message, WPARAM wParam, LPARAM lParam, unsigned generation, unsigned list,
+                         const DownloadOutcome* outcome);
+    void OnDownloadOutcome(CQuarnPrinterData* pPrinter, const DownloadOutcome& outcome);
+    // Puts the printers the library is about to queue into the run; Download All when null.
+    void RequestDownloads(const CMapStringToOb* pSelection);
+    // Queues the printers of pSelection (all when null) as the library's download does.
+    void StartDownloads(const CMapStringToOb* pSelection);
+    void FinishDownload(CQuarnPrinterData* pPrinter, CDownloadRun::EResult result);
     void OnDownloadBegin(CQuarnPrinterData* pPrinter, std::int64_t length, bool current);
     void OnDownloadProgress(CQuarnPrinterData* pPrinter, std::int64_t position, bool current);
-    void OnDownloadEnd(CQuarnPrinterData* pPrinter, bool current);
+    void OnDownloadEnd(CQuarnPrinterData* pPrinter, long result, bool current);
+    // Keeps status for the printer of that name and shows it on its row, if it has one.
+    void SetStatus(const QByteArray& name, const DownloadStatus& status);
+    void ClearStatus(const QByteArray& name);
+    static void ShowStatus(QTreeWidgetItem* row, const DownloadStatus& status);
     std::vector<QTreeWidgetItem*> SelectedRows() const;
     std::vector<CQuarnPrinterData*> SelectedPrinters() const;
     void SelectPrinters(const std::vector<CQuarnPrinterData*>& printers);
@@ -99,12 +130,20 @@ private:
     CQuarnPrinters* Printers() const;
 
     CFirmwareDownloaderDoc* m_pDocument;
-    CDownloadJournal m_journal;
     ICommandRouter* m_pRouter = nullptr;
     QLabel* m_pEmptyHint = nullptr;
-    int m_nActiveDownloads = 0;
+    CDownloadRun m_run;
+    // Where every outcome is recorded for later.
+    CDownloadJournal m_journal;
+    // Cancel was chosen during the current run: a printer that ends now does not calibrate.
+    bool m_bRunCancelled = false;
+    // By printer name: a printer keeps its status across rebuilds while it keeps its name.
+    std::map<QByteArray, DownloadStatus> m_statusByName;
+    std::map<QByteArray, QTreeWidgetItem*> m_rowsByName;
     std::unordered_map<CQuarnPrinterData*, Cell> m_mapProgress;
     // Raised at every rebuild: a message posted before it names a record that may be gone,
     // and is used only to keep the count of running downloads.
     std::atomic<unsigned> m_nGeneration{0};
+    // Raised whenever the printer list is replaced or closed.
+    std::atomic<unsigned> m_nList{0};
 };

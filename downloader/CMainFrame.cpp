@@ -12,6 +12,8 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 
+#include "CDownloadFailuresWindow.h"
+#include "CDownloadHistoryWindow.h"
 #include "CFirmwareDownloaderApp.h"
 #include "CFirmwareDownloaderDoc.h"
 #include "CFirmwareDownloaderView.h"
@@ -19,11 +21,16 @@
 #include "CLockKeyIndicator.h"
 #include "CSettingsApplication.h"
 #include "CommandTable.h"
+#include "DownloadStatus.h"
 #include "DownloaderStrings.h"
+#include "IUserInterface.h"
 #include "ToolbarIcons.h"
 
 CMainFrame::CMainFrame(CFirmwareDownloaderApp* pApp, CFirmwareDownloaderDoc* pDocument)
-    : m_pApp(pApp), m_pDocument(pDocument), m_pView(new CFirmwareDownloaderView(pDocument, this))
+    : m_pApp(pApp),
+      m_pDocument(pDocument),
+      m_pView(new CFirmwareDownloaderView(pDocument, this)),
+      m_pFailures(new CDownloadFailuresWindow(this))
 {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowIcon(ApplicationIcon());
@@ -35,6 +42,21 @@ CMainFrame::CMainFrame(CFirmwareDownloaderApp* pApp, CFirmwareDownloaderDoc* pDo
     CreateToolBar();
     CreateStatusBar();
     connect(m_pView, &CFirmwareDownloaderView::CommandStateChanged, this, &CMainFrame::UpdateCommandUI);
+    connect(m_pView, &CFirmwareDownloaderView::RunStarted, this, [this] {
+        m_pFailures->StartRun();
+        m_strIdleMessage.clear();
+        statusBar()->showMessage(QString::fromLatin1(DownloaderStrings::kReady));
+    });
+    connect(m_pView, &CFirmwareDownloaderView::DownloadFailed, this,
+            [this](const QString& printer, const QString& port, const QString& message) {
+                m_pFailures->AddFailure(printer, port, message);
+                // Shown without taking the focus: the operator may be typing elsewhere.
+                if (ShowDownloadErrorsAsTheyHappen() && !m_pFailures->isVisible()) ShowFailures();
+            });
+    connect(m_pView, &CFirmwareDownloaderView::RunFinished, this, [this](const CDownloadRun::Tally& totals) {
+        m_strIdleMessage = RunSummaryText(totals.ok, totals.failed, totals.cancelled);
+        statusBar()->showMessage(m_strIdleMessage);
+    });
     connect(m_pDocument, &CFirmwareDownloaderDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
     qApp->installEventFilter(this);
     UpdateTitle();
@@ -170,6 +192,8 @@ bool CMainFrame::IsCommandEnabled(int id) const
         return active == 0 && selected > 0 && m_pView->HasDownloadFiles(true, true);
     case ID_DOWNLOAD_CANCEL:
         return active > 0;
+    case ID_DOWNLOAD_RETRY_FAILED:
+        return active == 0 && m_pView->HasRetryableRows();
     case ID_EDIT_SELECT_ALL:
         return m_pView->RowCount() > 0;
     default:
@@ -211,6 +235,9 @@ void CMainFrame::OnCommand(int id)
     case ID_DOWNLOAD_ALL: m_pView->OnDownloadAll(); break;
     case ID_DOWNLOAD_SELECTED: m_pView->OnDownloadSelected(); break;
     case ID_DOWNLOAD_CANCEL: m_pView->OnDownloadCancel(); break;
+    case ID_DOWNLOAD_RETRY_FAILED: m_pView->OnDownloadRetryFailed(); break;
+    case ID_VIEW_DOWNLOAD_FAILURES: ShowFailures(); break;
+    case ID_VIEW_DOWNLOAD_HISTORY: ShowHistory(); break;
     case ID_TEST_PAGE_KPL: m_pView->OnTestPageKPL(); break;
     case ID_TEST_PAGE_QPL: m_pView->OnTestPageQPL(); break;
     case ID_EDIT_SELECT_ALL: m_pView->OnEditSelectAll(); break;
@@ -257,14 +284,42 @@ QString CMainFrame::HelpFilePath()
     return QFileInfo::exists(installed) ? installed : beside;
 }
 
+void CMainFrame::ShowFailures()
+{
+    m_pFailures->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_pFailures->show();
+    m_pFailures->raise();
+}
+
+void CMainFrame::ShowHistory()
+{
+    if (!m_pHistory) m_pHistory = new CDownloadHistoryWindow(this);
+    m_pHistory->Reload();
+    m_pHistory->show();
+    m_pHistory->raise();
+    m_pHistory->activateWindow();
+}
+
 void CMainFrame::OpenHelpFile()
 {
     if (!m_pHelp) m_pHelp = std::make_unique<CHelpWindow>();
     m_pHelp->ShowFile(HelpFilePath());
 }
 
+bool CMainFrame::MayStopDownloads()
+{
+    const int count = m_pView->ActiveDownloads();
+    if (count == 0) return true;
+    // Stopping is the list's own teardown, which cancels what runs and drops what waits.
+    return AfxMessageBox(StillRunningQuestion(count).toStdString(), MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    if (!MayStopDownloads()) {
+        event->ignore();
+        return;
+    }
     // Taken before the save question, so a cancelled close still remembers where it was.
     if (isVisible()) CSettingsApplication::Instance().m_wpMainWindow = GetWindowPlacement();
     if (!m_pDocument->SaveModified()) {
@@ -273,13 +328,17 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     }
     m_pDocument->OnCloseDocument();
     if (m_pHelp) m_pHelp->close();
+    m_pFailures->close();
+    if (m_pHistory) m_pHistory->close();
     event->accept();
 }
 
 bool CMainFrame::event(QEvent* event)
 {
     if (event->type() == QEvent::StatusTip && static_cast<QStatusTipEvent*>(event)->tip().isEmpty()) {
-        statusBar()->showMessage(QString::fromLatin1(DownloaderStrings::kReady));
+        // The last run's summary stays until the next run, also after a menu's prompts.
+        statusBar()->showMessage(m_strIdleMessage.isEmpty() ? QString::fromLatin1(DownloaderStrings::kReady)
+                                                            : m_strIdleMessage);
         return true;
     }
     return QMainWindow::event(event);

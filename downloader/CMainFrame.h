@@ -9,6 +9,8 @@
 #include "ICommandRouter.h"
 #include "WindowPlacement.h"
 
+class CDownloadFailuresWindow;
+class CDownloadHistoryWindow;
 class CFirmwareDownloaderApp;
 class CFirmwareDownloaderDoc;
 class CFirmwareDownloaderView;
@@ -27,6 +29,12 @@ public:
     QToolBar* ToolBar() const { return m_pToolBar; }
     QAction* Action(int id) const;
     CHelpWindow* HelpWindow() const { return m_pHelp.get(); }
+    CDownloadFailuresWindow* FailuresWindow() const { return m_pFailures; }
+    // Shows the failures of the current run, without taking the focus.
+    void ShowFailures();
+    // Shows the download journal as it is now; null until first shown.
+    void ShowHistory();
+    CDownloadHistoryWindow* HistoryWindow() const { return m_pHistory; }
 
     bool IsCommandEnabled(int id) const override;
     void OnCommand(int id) override;
@@ -38,6 +46,10 @@ public:
     // Maximised, with a restored size that shows every column (about 960 by 600, centred),
     // for a start with no placement of its own to restore.
     void ShowMaximizedFirstTime();
+
+    // Before the printer list goes (close, New, Open): while downloads run or wait, asks
+    // whether to stop them; false keeps everything as it is.
+    bool MayStopDownloads();
 
     void OpenHelpFile();
     // Where the help document is looked for: beside the program, then where it is installed.
@@ -62,4 +74,8 @@ private:
     std::map<int, QAction*> m_actions;
     std::vector<CLockKeyIndicator*> m_indicators;
     std::unique_ptr<CHelpWindow> m_pHelp;
+    CDownloadFailuresWindow* m_pFailures;
+    CDownloadHistoryWindow* m_pHistory = nullptr;
+    // What the status bar says when nothing else is shown: the last run's summary, or Ready.
+    QString m_strIdleMessage;
 };

@@ -1,21 +1,33 @@
-// The Options dialog: edits the machine-wide ceiling of simultaneous downloads (1 to 99).
+// The Options dialog: edits the machine-wide ceiling of simultaneous downloads (1 to 99),
+// the time a printer may take no byte before its download fails, and whether download
+// errors are shown as they happen.
 #pragma once
 
 #include <QDialog>
 
+#include "CSettingsMachine.h"
+
 class CDownloadsSpinBox;
+class QCheckBox;
 class QPushButton;
+class QSpinBox;
 
 class COptionsDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit COptionsDlg(int nMax, QWidget* pParent = nullptr);
+    explicit COptionsDlg(int nMax, QWidget* pParent = nullptr,
+                         int nStallTimeout = CSettingsMachine::kDefaultStallTimeout, bool bShowDownloadErrors = true);
 
     CDownloadsSpinBox* SpinBox() const { return m_pSpin; }
+    QSpinBox* StallTimeoutBox() const { return m_pStall; }
+    QCheckBox* ShowDownloadErrorsBox() const { return m_pShowErrors; }
     QPushButton* OkButton() const { return m_pOk; }
     QPushButton* CancelButton() const { return m_pCancel; }
 
     int m_nMaxDownloads;
+    // Seconds, 10 to 3600.
+    int m_nStallTimeout;
+    bool m_bShowDownloadErrors;
 
 public slots:
     void accept() override;
@@ -29,6 +41,8 @@ private:
     bool ExchangeFromField();
 
     CDownloadsSpinBox* m_pSpin;
+    QSpinBox* m_pStall;
+    QCheckBox* m_pShowErrors;
     QPushButton* m_pOk;
     QPushButton* m_pCancel;
     bool m_bChecking = false;

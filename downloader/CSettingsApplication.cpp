@@ -13,6 +13,7 @@ namespace {
 
 const char* const kViewSettings = "Settings/View Settings";
 const char* const kWindowPosition = "Settings/Window Position";
+const char* const kShowDownloadErrors = "Settings/ShowDownloadErrors";
 
 std::unique_ptr<CSettingsApplication>& TheInstance()
 {
@@ -42,6 +43,18 @@ QString UserSettingsFile()
     // Looked up afresh each time, so a changed XDG_CONFIG_HOME is seen at once.
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
            QLatin1String(DownloaderStrings::kCompany) + QStringLiteral("/QuarnDownloader.ini");
+}
+
+bool ShowDownloadErrorsAsTheyHappen()
+{
+    return QSettings(UserSettingsFile(), QSettings::IniFormat).value(kShowDownloadErrors, true).toBool();
+}
+
+void SetShowDownloadErrorsAsTheyHappen(bool show)
+{
+    QSettings settings(UserSettingsFile(), QSettings::IniFormat);
+    settings.setValue(kShowDownloadErrors, show);
+    settings.sync();
 }
 
 CSettingsApplication::CSettingsApplication() { Load(); }

@@ -29,3 +29,8 @@ private:
 
 // The per-user settings file the program shares with the library's ceiling.
 QString UserSettingsFile();
+
+// Whether the failures of a run open their window at the first one (the default) or wait
+// until asked for.
+bool ShowDownloadErrorsAsTheyHappen();
+void SetShowDownloadErrorsAsTheyHappen(bool show);

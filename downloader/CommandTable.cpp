@@ -6,7 +6,7 @@
 
 namespace {
 
-const std::array<CommandInfo, 24> kCommands{{
+const std::array<CommandInfo, 27> kCommands{{
     {ID_FILE_NEW, "", "", "Ctrl+N"},
     {ID_FILE_OPEN, "&Open Printer Settings File...\tCtrl+O", "Open a Printer Settings file\nOpen", "Ctrl+O"},
     {ID_FILE_SAVE, "", "Save the current Printer settings to a file", "Ctrl+S"},
@@ -20,6 +20,10 @@ const std::array<CommandInfo, 24> kCommands{{
     {ID_EDIT_SELECT_ALL, "Select All\tCtrl+A", "Select the entire document\nSelect All", "Ctrl+A"},
     {ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar\nToggle ToolBar", ""},
     {ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar\nToggle StatusBar", ""},
+    {ID_VIEW_DOWNLOAD_FAILURES, "Download &Failures",
+     "Show the printers whose download failed in this run\nDownload Failures", ""},
+    {ID_VIEW_DOWNLOAD_HISTORY, "Download &History",
+     "Show every download recorded on this computer, newest first\nDownload History", ""},
     {ID_PRINTER_ADD, "&Add...", "Add printer to list\nAdd Printer", ""},
     {ID_PRINTER_MODIFY, "&Modify...", "Modify Printer settings\nModify Printer settings", ""},
     {ID_PRINTER_DELETE, "&Delete", "Delete Printer(s) from list\nDelete Printer(s)", ""},
@@ -27,6 +31,8 @@ const std::array<CommandInfo, 24> kCommands{{
     {ID_DOWNLOAD_ALL, "D&ownload All", "Download to All printers\nDownload to All printers", ""},
     {ID_DOWNLOAD_SELECTED, "Download To &Selected", "Download to Selected printers\nDownload to Selected printers", ""},
     {ID_DOWNLOAD_CANCEL, "&Cancel Download", "Cancel downloading files to printers\nCancel download", ""},
+    {ID_DOWNLOAD_RETRY_FAILED, "&Retry Failed",
+     "Download again to the printers whose last download failed or was cancelled\nRetry Failed", ""},
     {ID_TEST_PAGE_KPL, "Print &KPL Test Page",
      "Print an KPL test page to the selected printer(s)\nPrint an KPL test page", ""},
     {ID_TEST_PAGE_QPL, "Print &QPL Test Page", "Print a QPL test page to the selected printer(s)\nPrint a QPL test page",
@@ -42,10 +48,12 @@ constexpr int kFileMenu[] = {ID_FILE_OPEN,         ID_FILE_SAVE_AS,    ID_SEPARA
                              ID_FIRMWARE_SELECT,   ID_FIRMWARE_CLEAR,  ID_SEPARATOR,
                              ID_APP_EXIT};
 constexpr int kEditMenu[] = {ID_EDIT_SELECT_ALL};
-constexpr int kViewMenu[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};
+constexpr int kViewMenu[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_SEPARATOR, ID_VIEW_DOWNLOAD_FAILURES,
+                             ID_VIEW_DOWNLOAD_HISTORY};
 constexpr int kPrinterMenu[] = {ID_PRINTER_ADD,       ID_PRINTER_MODIFY,    ID_PRINTER_DELETE, ID_SEPARATOR,
                                 ID_PRINTER_AUTODETECT, ID_SEPARATOR,        ID_DOWNLOAD_ALL,   ID_DOWNLOAD_SELECTED,
-                                ID_DOWNLOAD_CANCEL,    ID_SEPARATOR,        ID_TEST_PAGE_KPL,  ID_TEST_PAGE_QPL};
+                                ID_DOWNLOAD_CANCEL,    ID_DOWNLOAD_RETRY_FAILED, ID_SEPARATOR,  ID_TEST_PAGE_KPL,
+                                ID_TEST_PAGE_QPL};
 constexpr int kToolsMenu[] = {ID_TOOLS_OPTIONS};
 constexpr int kHelpMenu[] = {ID_HELP_CONTENTS, ID_SEPARATOR, ID_APP_ABOUT};
 

@@ -27,6 +27,18 @@ inline constexpr const char* kFirmwareFilter =
     "All Files (*.*)|*.*|Firmware Files (*.qpl)|*.qpl|Firmware Files (*.prg)|*.prg|Graphic Files (*.pcx)|*.pcx||";
 inline constexpr const char* kUntitled = "Untitled";
 inline constexpr const char* kEmptyFile = "The file was empty: nothing was sent.";
+inline constexpr const char* kStatusWaiting = "Waiting";
+inline constexpr const char* kStatusCalibrating = "Calibrating";
 inline constexpr const char* kHelpFileName = "Firmware Downloader.html";
 
 }  // namespace DownloaderStrings
+
+#include <QString>
+
+// The question asked before the printer list goes while count downloads run or wait.
+inline QString StillRunningQuestion(int count)
+{
+    return (count == 1 ? QStringLiteral("1 download is") : QStringLiteral("%1 downloads are").arg(count)) +
+           QStringLiteral(" still running or waiting. Stopping now leaves the running printers with part of their "
+                          "file. Stop them?");
+}

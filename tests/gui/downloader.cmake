@@ -5,7 +5,7 @@ if(TARGET QuarnDownloaderCore)
   add_library(QuarnDownloaderTestSupport STATIC downloader_fixture.cpp)
   target_link_libraries(QuarnDownloaderTestSupport PUBLIC QuarnDownloaderCore QuarnGuiTestSupport)
 
-  foreach(name window progress settings)
+  foreach(name window progress settings outcomes)
     add_executable(gui_downloader_${name} downloader_${name}.cpp $<TARGET_OBJECTS:QuarnVersionRecord>)
     target_link_libraries(gui_downloader_${name} PRIVATE QuarnDownloaderTestSupport)
     target_compile_definitions(gui_downloader_${name} PRIVATE

@@ -15,6 +15,7 @@ DownloaderFixture::DownloaderFixture()
     : m_config("XDG_CONFIG_HOME", m_folder.MakeFolder("config").string()),
       m_temp("TMPDIR", m_folder.MakeFolder("tmp").string()),
       m_runtime("XDG_RUNTIME_DIR", m_folder.MakePrivateFolder("run").string()),
+      // The download journal of each test is its own.
       m_state("XDG_STATE_HOME", m_folder.MakeFolder("state").string())
 {
     // Each test starts from a first run: nothing stored.
@@ -36,7 +37,7 @@ std::filesystem::path DownloaderFixture::WriteDocument(const std::string& name,
     archive << static_cast<std::int32_t>(printers.size());
     for (const NetworkPrinterRow& printer : printers) {
         archive << printer.name << printer.model << printer.file;
-        archive << CString("CNetworkPort") << std::int32_t{0};
+        archive << CString("CNetworkPort") << std::int32_t{printer.calibrate ? 1 : 0};
         archive << printer.address << static_cast<std::int32_t>(printer.tcpPort);
     }
     const std::filesystem::path path = m_folder.Path() / name;

@@ -26,6 +26,7 @@ struct NetworkPrinterRow {
     int tcpPort = 9100;
     std::string file;
     std::string model = "Test printer";
+    bool calibrate = false;
 };
 
 class DownloaderFixture {

@@ -4,11 +4,14 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QMenu>
+#include <QScreen>
 #include <QTest>
 #include <cstdio>
 #include <fstream>
 
 #include "CAboutDlg.h"
+#include "CDownloadFailuresWindow.h"
+#include "CDownloadHistoryWindow.h"
 #include "CFirmwareDownloaderView.h"
 #include "CHelpWindow.h"
 #include "CMainFrame.h"
@@ -36,6 +39,58 @@ bool WaitFor(const std::function<bool()>& condition, int milliseconds)
     QDeadlineTimer deadline(milliseconds);
     while (!condition() && !deadline.hasExpired()) QTest::qWait(20);
     return condition();
+}
+
+// A run that ends with one printer done, one failed and two cancelled: the list with each
+// printer's outcome and the summary, and the failures window over it, in one picture.
+bool SaveFinishedMixedRun(DownloaderFixture& fixture, const QDir& folder, const std::string& firmware)
+{
+    SimProcess sim({"--network", "Line5-labeller@127.0.0.6:0", "--network",
+                    "Line7-labeller@127.0.0.7:0,rate=30000,rcvbuf=8192", "--network",
+                    "Line8-labeller@127.0.0.8:0,rate=30000,rcvbuf=8192"});
+    sim.Start();
+    const std::vector<NetworkPrinterRow> printers = {
+        {"Line5-labeller", "127.0.0.6", sim.PortOf("Line5-labeller"), firmware, "QX-405"},
+        // Nothing answers there: its download fails.
+        {"Line6-labeller", "127.0.0.9", sim.PortOf("Line5-labeller"), firmware, "QX-406"},
+        {"Line7-labeller", "127.0.0.7", sim.PortOf("Line7-labeller"), firmware, "QX-407"},
+        {"Line8-labeller", "127.0.0.8", sim.PortOf("Line8-labeller"), firmware, "QX-408"},
+    };
+    if (!fixture.App().OpenDocumentFile(QString::fromStdString(fixture.WriteDocument("mixed.qps", printers).string())))
+        return false;
+    CMainFrame& frame = fixture.Frame();
+    CFirmwareDownloaderView& view = fixture.View();
+    frame.move(0, 0);
+    frame.resize(980, 420);
+    fixture.Printers().MaxSimultaneousDownloads(3);
+    frame.Action(ID_DOWNLOAD_ALL)->trigger();
+    // Line5 done and Line6 failed; Line8 took Line5's place and has begun.
+    const bool underway = WaitFor(
+        [&] {
+            CTextProgressCtrl* last = view.ProgressBar(view.RowPrinter(3));
+            return view.topLevelItem(0)->text(4).startsWith("Done") &&
+                   view.topLevelItem(1)->text(4).startsWith("Failed") && last && last->Pos() > 0;
+        },
+        30000);
+    view.OnDownloadCancel();
+    const bool finished = WaitFor([&] { return view.ActiveDownloads() == 0; }, 30000);
+    if (!underway || !finished) {
+        std::fprintf(stderr, "the mixed run did not end as planned\n");
+        return false;
+    }
+    QWidget& failures = *frame.FailuresWindow();
+    failures.move(frame.geometry().left() + 360, frame.geometry().top() + 250);
+    if (!SaveScreenshot(frame, folder, "downloader-finished-run") ||
+        !SaveScreenshot(failures, folder, "downloader-failures"))
+        return false;
+    // Both together, as the operator sees them.
+    const QRect both = frame.frameGeometry().united(failures.frameGeometry());
+    const QString path = folder.filePath("downloader-finished-run-with-failures.png");
+    if (!frame.screen()->grabWindow(0, both.x(), both.y(), both.width(), both.height()).save(path)) return false;
+    std::printf("%s\n", qPrintable(path));
+    failures.hide();
+    frame.Action(ID_VIEW_DOWNLOAD_HISTORY)->trigger();
+    return frame.HistoryWindow() && SaveScreenshot(*frame.HistoryWindow(), folder, "downloader-history");
 }
 
 }  // namespace
@@ -121,5 +176,7 @@ int main(int argc, char** argv)
     frame.Action(ID_FILE_IMPORT_PRINTERS)->trigger();
     AfxSetUserInterface(&fixture.Ui());
     saved &= refusal.Done();
+
+    saved &= SaveFinishedMixedRun(fixture, folder, firmware);
     return saved ? 0 : 1;
 }

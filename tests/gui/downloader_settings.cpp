@@ -1,5 +1,6 @@
 // The Options dialog's rules, the per-user window placement across runs, and the version
 // the About box reads back from the program file.
+#include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -120,6 +121,39 @@ private slots:
         fixture.Action(ID_TOOLS_OPTIONS).trigger();
         QVERIFY(script.Done());
         QCOMPARE(fixture.Printers().MaxSimultaneousDownloads(), 3);
+    }
+
+    void optionsKeepTheStallLimitAndTheErrorsChoice()
+    {
+        DownloaderFixture fixture;
+        QVERIFY(fixture.Start());
+        ModalScript script;
+        script.Then([](QWidget* modal) {
+            auto* dialog = qobject_cast<COptionsDlg*>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->StallTimeoutBox()->value(), 120);
+            QVERIFY(dialog->ShowDownloadErrorsBox()->isChecked());
+            // The field keeps within what the library accepts.
+            dialog->StallTimeoutBox()->setValue(5);
+            QCOMPARE(dialog->StallTimeoutBox()->value(), 10);
+            dialog->StallTimeoutBox()->setValue(300);
+            dialog->ShowDownloadErrorsBox()->setChecked(false);
+            dialog->OkButton()->click();
+        });
+        script.Then([](QWidget* modal) {
+            auto* dialog = qobject_cast<COptionsDlg*>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->StallTimeoutBox()->value(), 300);
+            QVERIFY(!dialog->ShowDownloadErrorsBox()->isChecked());
+            dialog->StallTimeoutBox()->setValue(40);
+            dialog->ShowDownloadErrorsBox()->setChecked(true);
+            dialog->CancelButton()->click();
+        });
+        fixture.Action(ID_TOOLS_OPTIONS).trigger();
+        fixture.Action(ID_TOOLS_OPTIONS).trigger();
+        QVERIFY(script.Done());
+        QCOMPARE(fixture.Printers().StallTimeout(), 300);
+        QVERIFY(!ShowDownloadErrorsAsTheyHappen());
     }
 
     void firstRunOpensMaximisedAndStoresThePlacementAtTheEnd()

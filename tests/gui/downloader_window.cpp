@@ -27,7 +27,8 @@
 #include "SimProcess.h"
 #include "StringTable.h"
 #include "downloader_fixture.h"
-#include "messages.h"
+#include "DownloadOutcome.h"
+#include "WindowMessages.h"
 
 namespace {
 
@@ -506,7 +507,8 @@ private slots:
         for (QAction* action : item->actions()) texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
         QCOMPARE(texts, (QStringList{"&Select Firmware File...", "&Clear Firmware File", "|", "&Add Printer...",
                                      "&Modify Printer...", "&Delete Printer(s)", "|", "&Download To Selected",
-                                     "&Cancel Download", "Print &KPL Test Page", "Print &QPL Test Page"}));
+                                     "&Cancel Download", "&Retry Failed", "Print &KPL Test Page",
+                                     "Print &QPL Test Page"}));
         QCOMPARE(item->defaultAction()->text(), QStringLiteral("&Modify Printer..."));
         // Nothing was selected: the hit row became current without being selected.
         QCOMPARE(view.currentItem(), view.topLevelItem(1));
@@ -519,7 +521,7 @@ private slots:
         for (QAction* action : background->actions())
             texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
         QCOMPARE(texts, (QStringList{"Select All", "|", "Add Printer...", "Auto-Detect Printers", "|", "Download All",
-                                     "Cancel Download"}));
+                                     "Cancel Download", "Retry Failed"}));
         background->actions()[0]->trigger();
         QCOMPARE(view.SelectedCount(), 3);
     }
@@ -572,6 +574,13 @@ private slots:
         QVERIFY(fixture.Enabled(ID_DOWNLOAD_CANCEL));
         QVERIFY(!fixture.Enabled(ID_PRINTER_ADD));
         view.PostMessage(WM_DOWNLOAD_END, reinterpret_cast<WPARAM>(printer), 0);
+        // The printer's thread is done with it only when its outcome comes.
+        view.PostMessage(WM_DOWNLOAD_OUTCOME, reinterpret_cast<WPARAM>(printer), 0);
+        QTest::qWait(50);
+        QCOMPARE(view.ActiveDownloads(), 1);
+        auto* outcome = new DownloadOutcome;
+        outcome->printer = "Printer#1";
+        view.PostMessage(WM_DOWNLOAD_OUTCOME, reinterpret_cast<WPARAM>(printer), reinterpret_cast<LPARAM>(outcome));
         QTRY_COMPARE(view.ActiveDownloads(), 0);
         QVERIFY(fixture.Enabled(ID_PRINTER_ADD));
     }
@@ -622,7 +631,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(view.ProgressBar(first) && view.ProgressBar(first)->Pos() > 0, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(view.ActiveDownloads(), 0, 30000);
         QVERIFY(!view.ProgressBar(first) && !view.ProgressBar(second));
-        QCOMPARE(Cell(view, 0, 4), QString());
+        QVERIFY(Cell(view, 0, 4).startsWith(QStringLiteral("Done")));
         QVERIFY(fixture.Enabled(ID_DOWNLOAD_ALL));
         for (const SimProcess::Connection& connection : sim.WaitForRecords(2)) QCOMPARE(connection.bytes, 300u * 1024u);
     }
@@ -651,6 +660,79 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(view.ActiveDownloads(), 0, 30000);
         QVERIFY(!view.ProgressBar(view.RowPrinter(0)));
         QCOMPARE(sim.WaitForRecords(1).front().bytes, 250u * 1024u);
+    }
+
+    void queuedDownloadsCountAsRunningUntilCancelDropsThem()
+    {
+        DownloaderFixture fixture;
+        SimProcess sim({"--network", "First@127.0.0.2:0,rate=60000,rcvbuf=8192", "--network",
+                        "Second@127.0.0.3:0,rate=60000,rcvbuf=8192"});
+        sim.Start();
+        const auto firmware = fixture.WriteFile("firmware.prg", 300 * 1024);
+        QVERIFY(fixture.Start(fixture.WriteDocument(
+            "sim.qps", {{"First", "127.0.0.2", sim.PortOf("First"), firmware.string()},
+                        {"Second", "127.0.0.3", sim.PortOf("Second"), firmware.string()}})));
+        fixture.Printers().MaxSimultaneousDownloads(1);
+        CFirmwareDownloaderView& view = fixture.View();
+
+        fixture.Action(ID_DOWNLOAD_ALL).trigger();
+        // Both count from the request on, before either has begun: a second Download All
+        // would send every file twice.
+        QCOMPARE(view.ActiveDownloads(), 2);
+        QVERIFY(fixture.Enabled(ID_DOWNLOAD_CANCEL));
+        QVERIFY(!fixture.Enabled(ID_DOWNLOAD_ALL));
+        QCOMPARE(Cell(view, 1, 4), QStringLiteral("Waiting"));
+        QTRY_VERIFY_WITH_TIMEOUT(view.ProgressBar(view.RowPrinter(0)), 10000);
+        QCOMPARE(view.ActiveDownloads(), 2);
+        QCOMPARE(Cell(view, 1, 4), QStringLiteral("Waiting"));
+
+        fixture.Action(ID_DOWNLOAD_CANCEL).trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(view.ActiveDownloads(), 0, 30000);
+        QCOMPARE(Cell(view, 1, 4), QStringLiteral("Cancelled at 0 % (0 bytes of 300.0 KiB)"));
+        QVERIFY(fixture.Enabled(ID_DOWNLOAD_ALL));
+        const std::vector<SimProcess::Connection> connections = sim.WaitForRecords(1);
+        QCOMPARE(connections.size(), std::size_t{1});
+        QCOMPARE(connections.front().printer, std::string("First"));
+    }
+
+    void closingNewOrOpenWhileDownloadsRunAsksFirst()
+    {
+        DownloaderFixture fixture;
+        SimProcess sim({"--network", "Slow@127.0.0.2:0,rate=60000,rcvbuf=8192"});
+        sim.Start();
+        const auto firmware = fixture.WriteFile("firmware.prg", 600 * 1024);
+        const auto document =
+            fixture.WriteDocument("sim.qps", {{"Slow", "127.0.0.2", sim.PortOf("Slow"), firmware.string()}});
+        QVERIFY(fixture.Start(document));
+        CFirmwareDownloaderView& view = fixture.View();
+        fixture.Action(ID_DOWNLOAD_ALL).trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(view.ProgressBar(view.RowPrinter(0)), 10000);
+
+        const QString question = QStringLiteral(
+            "1 download is still running or waiting. Stopping now leaves the running printers with part of their "
+            "file. Stop them?");
+        // Cancel keeps everything running, whichever way the list was to go.
+        fixture.Ui().QueueAnswer(IDCANCEL);
+        fixture.Frame().close();
+        fixture.Ui().QueueAnswer(IDCANCEL);
+        fixture.Action(ID_FILE_NEW).trigger();
+        ModalScript chooseDocument;
+        chooseDocument.Then(ChooseFile(document));
+        fixture.Ui().QueueAnswer(IDCANCEL);
+        fixture.Action(ID_FILE_OPEN).trigger();
+        QVERIFY(chooseDocument.Done());
+        QCOMPARE(ShownTexts(fixture.Ui()), (QStringList{question, question, question}));
+        QVERIFY(fixture.Frame().isVisible());
+        QCOMPARE(view.ActiveDownloads(), 1);
+        QVERIFY(view.ProgressBar(view.RowPrinter(0)));
+
+        // OK stops it: the printer is left with part of its file.
+        fixture.Ui().QueueAnswer(IDOK);
+        fixture.Action(ID_FILE_NEW).trigger();
+        QCOMPARE(view.RowCount(), 0);
+        QCOMPARE(view.ActiveDownloads(), 0);
+        QVERIFY(fixture.Enabled(ID_PRINTER_ADD));
+        QVERIFY(sim.WaitForRecords(1).front().bytes < 600u * 1024u);
     }
 };
 
