@@ -22,15 +22,18 @@ constexpr auto kCancelBound = std::chrono::seconds(60);
 // An empty file is no error, but a printer that got nothing is worth a word.
 constexpr const char* kEmptyFileNote = "the file was empty: nothing was sent";
 
-// Result lines are tab-separated, one per printer: a multi-line message is folded, and what
-// it quotes from outside (paths, printer answers) cannot drive the terminal.
-CString OneLine(CString text)
+// Line breaks and tabs as blanks: a printer's name or port must not start a line of its own.
+CString Folded(CString text)
 {
     for (char& c : text) {
         if (c == '\n' || c == '\r' || c == '\t') c = ' ';
     }
-    return VisibleText(text);
+    return text;
 }
+
+// Result lines are tab-separated, one per printer: a multi-line message is folded, and what
+// it quotes from outside (paths, printer answers) cannot drive the terminal.
+CString OneLine(const CString& text) { return VisibleText(Folded(text)); }
 
 }  // namespace
 
@@ -122,9 +125,11 @@ void DownloadSession::Apply(const DownloadEvent& event)
         const DownloadOutcome& outcome = *event.outcome;
         track.outcome = outcome;
         if (outcome.result == DownloadResult::failed)
-            m_display.Note(VisibleText(track.name) + " (" + VisibleText(outcome.port) + "): " + VisibleText(OutcomeMessage(outcome)));
+            // Note makes the whole text safe to show; escaping its parts here too would show
+            // the message's own line break as a literal backslash escape.
+            m_display.Note(Folded(track.name) + " (" + Folded(outcome.port) + "): " + OutcomeMessage(outcome));
         if (outcome.calibration == CalibrationResult::failed)
-            m_display.Note(VisibleText(track.name) + ": calibration failed: " + VisibleText(outcome.calibrationMessage));
+            m_display.Note(Folded(track.name) + ": calibration failed: " + outcome.calibrationMessage);
         const bool ok = outcome.result == DownloadResult::ok;
         m_display.End(track.name, ok ? (outcome.fileSize == 0 ? kEmptyFileNote
                                         : outcome.confirmed  ? "finished"

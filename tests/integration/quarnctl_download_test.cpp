@@ -266,7 +266,9 @@ TEST_F(QuarnctlDownload, JsonGivesEveryPrinterItsOutcomeAndStderrTheProgressAndT
     EXPECT_NE(result.err.find(" left)"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("B/s, "), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("calibrated: calibrating\n"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("refused (127.0.0.74:" + std::to_string(sim.PortOf("slow")) + "): That port is unavailable."),
+    // The message keeps its own line break; it is not shown as an escape.
+    EXPECT_NE(result.err.find("refused (127.0.0.74:" + std::to_string(sim.PortOf("slow")) +
+                              "): That port is unavailable.\nThe printer refused the connection"),
               std::string::npos)
         << result.err;
     EXPECT_NE(result.err.find("4 printers: 2 ok, 2 failed, 0 cancelled in "), std::string::npos) << result.err;
