@@ -128,11 +128,12 @@ long CPrinterThread::Transfer(const CPrinterLink::Snapshot& snapshot, DownloadOu
         outcome.text = "There was not enough memory to send the file.";
     }
     m_pFile.reset();
+    outcome.bytesTaken = m_nSent;
     if (snapshot.pPort) {
+        outcome.bytesTaken = snapshot.pPort->BytesTaken(m_nSent);
         snapshot.pPort->Close();
         snapshot.pPort->SetCancelSignal(-1);
     }
-    outcome.bytesTaken = m_nSent;
     if (result == kDownloadFailed && !IsCancelled()) {
         outcome.result = DownloadResult::failed;
     } else if (result == kDownloadFailed || ending == Ending::Cancelled) {

@@ -145,6 +145,14 @@ int CNetworkPort::Unacknowledged() const
     return pending;
 }
 
+std::uint64_t CNetworkPort::BytesTaken(std::uint64_t written) const
+{
+    std::uint64_t acknowledged = 0;
+    if (!m_pSocket || !m_pSocket->AcknowledgedBytes(acknowledged)) return written;
+    // The acknowledgement of the end of the data counts one more.
+    return std::min(written, acknowledged);
+}
+
 void CNetworkPort::Close()
 {
     if (!m_pSocket) return;

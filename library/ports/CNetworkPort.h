@@ -38,6 +38,9 @@ public:
     // m_nUnconfirmedCloseMs after acknowledging everything counts as delivered, unconfirmed.
     // A cancel ends the wait at once (as unconfirmed; the caller sees the cancel).
     Delivery Flush() override;
+    // What the printer's side acknowledged: after a reset, the bytes still in the sender's
+    // queue never reached it.
+    std::uint64_t BytesTaken(std::uint64_t written) const override;
     // Waits on the socket itself, so that the next bytes go out as soon as the printer
     // has room for them.
     void WaitUntilWritable(std::chrono::steady_clock::time_point deadline) override;

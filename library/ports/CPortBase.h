@@ -46,6 +46,9 @@ public:
     // whose writes complete at the device have nothing to wait for. The port is left for
     // Close, and takes no more writes.
     virtual Delivery Flush();
+    // Of the bytes written since the port opened, how many the printer has taken. Kinds whose
+    // writes complete at the device took them all. Asked before Close.
+    virtual std::uint64_t BytesTaken(std::uint64_t written) const { return written; }
     // Sends the configuration query and tells whether any byte came back.
     virtual bool ProbeBidirectional();
     // Takes over the settings of other when it is of the same kind; never an open device.

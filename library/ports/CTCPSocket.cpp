@@ -1,12 +1,14 @@
 #include "CTCPSocket.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
 #include <linux/sockios.h>
+#include <linux/tcp.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <string>
@@ -98,6 +100,18 @@ ssize_t CNetworkPort::CTCPSocket::Receive(void* data, std::size_t length)
 void CNetworkPort::CTCPSocket::ShutdownSend()
 {
     shutdown(m_hSocket, SHUT_WR);
+}
+
+bool CNetworkPort::CTCPSocket::AcknowledgedBytes(std::uint64_t& acknowledged) const
+{
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    if (getsockopt(m_hSocket, IPPROTO_TCP, TCP_INFO, &info, &length) != 0 ||
+        length < offsetof(tcp_info, tcpi_bytes_acked) + sizeof info.tcpi_bytes_acked)
+        return false;
+    // The count includes the acknowledgement of the connection's opening (one sequence number).
+    acknowledged = info.tcpi_bytes_acked > 0 ? info.tcpi_bytes_acked - 1 : 0;
+    return true;
 }
 
 int CNetworkPort::CTCPSocket::UnacknowledgedBytes() const

@@ -37,6 +37,10 @@ public:
     // connection has failed (reset by the printer, unreachable, ...).
     int UnacknowledgedBytes() const;
 
+    // Data bytes the printer has acknowledged over this connection, also after it was reset;
+    // false when the system does not tell.
+    bool AcknowledgedBytes(std::uint64_t& acknowledged) const;
+
 private:
     bool ConnectTo(const struct sockaddr* address, socklen_t addressLength, int timeoutMs, int cancelFd);
     void Destroy();

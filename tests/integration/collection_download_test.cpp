@@ -284,6 +284,7 @@ TEST_F(CollectionDownload, OnlyPrintersThatCloseAfterTakingTheWholeFileAreOk)
     std::vector<std::string> arguments;
     std::vector<Printer> printers;
     std::map<std::string, std::string> behaviourOf;
+    std::map<std::string, std::string> bufferOf;
     std::map<std::string, std::size_t> sizeOf;
     auto add = [&](std::size_t file, const std::string& behaviour, const std::string& buffer) {
         const std::string name = "p" + std::to_string(printers.size());
@@ -291,6 +292,7 @@ TEST_F(CollectionDownload, OnlyPrintersThatCloseAfterTakingTheWholeFileAreOk)
                                                             ":0," + behaviour + buffer});
         printers.push_back({name, files[file].get()});
         behaviourOf[name] = behaviour;
+        bufferOf[name] = buffer;
         sizeOf[name] = sizes[file];
     };
     for (std::size_t file = 0; file < sizes.size(); ++file) {
@@ -308,12 +310,15 @@ TEST_F(CollectionDownload, OnlyPrintersThatCloseAfterTakingTheWholeFileAreOk)
 
     m_printers.DownloadToPrinters(nullptr);
     ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_END, printers.size(), 90s));
+    ASSERT_TRUE(m_window.WaitForCount(WM_DOWNLOAD_OUTCOME, printers.size(), 90s));
     const auto records = sim.WaitForRecords(printers.size());
     ASSERT_EQ(sim.Stop(), 0);
 
     std::map<std::string, LPARAM> results;
     for (const auto& message : m_window.Messages())
         if (message.id == WM_DOWNLOAD_END) results[reinterpret_cast<CQuarnPrinterData*>(message.wParam)->Name()] = message.lParam;
+    std::map<std::string, std::uint64_t> taken;
+    for (const DownloadOutcome& outcome : m_window.Outcomes()) taken[outcome.printer] = outcome.bytesTaken;
     for (const Printer& printer : printers) {
         const std::string& behaviour = behaviourOf[printer.name];
         const std::string what = printer.name + " (" + behaviour + ") with " + std::to_string(sizeOf[printer.name]) + " bytes";
@@ -322,8 +327,15 @@ TEST_F(CollectionDownload, OnlyPrintersThatCloseAfterTakingTheWholeFileAreOk)
         if (behaviour == healthy || behaviour == keepsOpen) {
             EXPECT_EQ(results[printer.name], behaviour == healthy ? kDownloadDone : kDownloadNotConfirmed) << what;
             EXPECT_EQ(connections[0].sha256, Sha256::Of(ScratchFile::Pattern(sizeOf[printer.name]))) << what;
+            EXPECT_EQ(taken[printer.name], sizeOf[printer.name]) << what;
         } else {
             EXPECT_EQ(results[printer.name], kDownloadFailed) << what << ", printer took " << connections[0].bytes;
+            EXPECT_LE(taken[printer.name], sizeOf[printer.name]) << what;
+            // What the printer acknowledged, not what fitted into this side's send buffer: a
+            // printer with a small buffer that reset early cannot have taken a 10001-byte file.
+            if (sizeOf[printer.name] == 10001 && bufferOf[printer.name] == buffers[0] &&
+                behaviour.rfind("reset=1000,", 0) != 0 && behaviour.rfind("reset=10000,", 0) != 0)
+                EXPECT_LT(taken[printer.name], 10001u) << what << ", printer took " << connections[0].bytes;
         }
     }
 }
