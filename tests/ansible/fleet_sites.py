@@ -143,7 +143,8 @@ class PlaybookRun:
 
 
 def run_playbook(root, playbook, inventory, *options, prefix=()):
-    environment = dict(os.environ, ANSIBLE_COLLECTIONS_PATH=str(COLLECTIONS), ANSIBLE_STDOUT_CALLBACK='json',
+    environment = dict(os.environ, ANSIBLE_COLLECTIONS_PATH=str(COLLECTIONS), ANSIBLE_STDOUT_CALLBACK='site_report',
+                       ANSIBLE_CALLBACK_PLUGINS=str(TEST_PLAYBOOKS / 'callback_plugins'),
                        ANSIBLE_HOME=str(Path(root) / 'ansible'), ANSIBLE_LOCAL_TEMP=str(Path(root) / 'ansible' / 'tmp'),
                        ANSIBLE_NOCOLOR='1')
     done = subprocess.run(list(prefix) + ['ansible-playbook', '-i', str(inventory), str(playbook)] + list(options),
