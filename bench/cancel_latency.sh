@@ -52,11 +52,17 @@ make_document calibration 127.0.0.4 "$work/small.bin"
 # One run: starts the download, signals it once it has been waiting for a second, prints the
 # milliseconds from the signal to its exit.
 latency_ms() {
+  # A failed address resolution of the run before would end the next connect at once.
+  ip neigh flush dev silent0
   "$quarnctl" download "$work/$1.qps" > /dev/null 2>&1 &
   local pid=$! signalled ended
   sleep 1
   signalled=$(date +%s%N)
-  kill -INT "$pid" 2>/dev/null || echo "  (download $1 ended before the signal)" >&2
+  if ! kill -INT "$pid" 2>/dev/null; then
+    echo "  (download $1 ended before the signal; run left out)" >&2
+    wait "$pid" 2>/dev/null || true
+    return
+  fi
   wait "$pid" 2>/dev/null || true
   ended=$(date +%s%N)
   awk -v n=$((ended - signalled)) 'BEGIN { printf "%.1f\n", n / 1e6 }'
