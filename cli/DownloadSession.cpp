@@ -7,6 +7,7 @@
 #include "CancelSignal.h"
 #include "DownloadWindow.h"
 #include "ProgressDisplay.h"
+#include "OneLineText.h"
 #include "VisibleText.h"
 #include "WindowMessages.h"
 
@@ -21,19 +22,6 @@ constexpr auto kCancelBound = std::chrono::seconds(60);
 
 // An empty file is no error, but a printer that got nothing is worth a word.
 constexpr const char* kEmptyFileNote = "the file was empty: nothing was sent";
-
-// Line breaks and tabs as blanks: a printer's name or port must not start a line of its own.
-CString Folded(CString text)
-{
-    for (char& c : text) {
-        if (c == '\n' || c == '\r' || c == '\t') c = ' ';
-    }
-    return text;
-}
-
-// Result lines are tab-separated, one per printer: a multi-line message is folded, and what
-// it quotes from outside (paths, printer answers) cannot drive the terminal.
-CString OneLine(const CString& text) { return VisibleText(Folded(text)); }
 
 }  // namespace
 

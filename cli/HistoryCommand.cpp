@@ -7,7 +7,7 @@
 
 #include "CommandError.h"
 #include "JournalOption.h"
-#include "VisibleText.h"
+#include "OneLineText.h"
 
 namespace {
 
@@ -18,15 +18,8 @@ struct HistoryQuery {
     bool json = false;
 };
 
-// Tab-separated like the download results: a name or a message cannot split a line.
-CString Field(const CString& text)
-{
-    CString field = text;
-    for (char& c : field) {
-        if (c == '\n' || c == '\r' || c == '\t') c = ' ';
-    }
-    return field.empty() ? CString("-") : VisibleText(field);
-}
+// An empty field as "-": shells and readers merge runs of tabs.
+CString Field(const CString& text) { return text.empty() ? CString("-") : OneLine(text); }
 
 void WriteLine(const DownloadJournalEntry& entry, std::ostream& out)
 {

@@ -128,9 +128,8 @@ long CPrinterThread::Transfer(const CPrinterLink::Snapshot& snapshot, DownloadOu
         outcome.text = "There was not enough memory to send the file.";
     }
     m_pFile.reset();
-    outcome.bytesTaken = m_nSent;
+    outcome.bytesTaken = snapshot.pPort ? snapshot.pPort->BytesTaken(m_nSent) : m_nSent;
     if (snapshot.pPort) {
-        outcome.bytesTaken = snapshot.pPort->BytesTaken(m_nSent);
         snapshot.pPort->Close();
         snapshot.pPort->SetCancelSignal(-1);
     }
