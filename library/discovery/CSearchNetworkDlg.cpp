@@ -12,8 +12,10 @@ CSearchNetworkDlg::~CSearchNetworkDlg()
 }
 
 bool CSearchNetworkDlg::StartDetection(unsigned searchPeriodMs,
-                                       std::function<void(const DiscoveryResponsePacketF3&)> onAnswer)
+                                       std::function<void(const DiscoveryResponsePacketF3&)> onAnswer,
+                                       std::function<bool(unsigned sliceMs)> settle)
 {
+    m_settle = std::move(settle);
     // Started suspended so the search period and the observer are set before the thread reads them.
     m_pDetectThread = AfxBeginThread<CDetectPrintersThread>(true);
     if (!m_pDetectThread) return false;
@@ -57,6 +59,8 @@ void CSearchNetworkDlg::Cancel()
     if (m_pDetectThread)
         PostThreadMessage(m_pDetectThread->m_nThreadID, WM_SEARCH_CANCEL, reinterpret_cast<WPARAM>(static_cast<CWnd*>(this)), 0);
 }
+
+bool CSearchNetworkDlg::Settle(unsigned sliceMs) { return !m_settle || m_settle(sliceMs); }
 
 void CSearchNetworkDlg::PostMessage(unsigned message, WPARAM, LPARAM)
 {

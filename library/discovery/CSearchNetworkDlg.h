@@ -25,8 +25,10 @@ public:
 
     // Starts the detection thread; false when it cannot be made. onAnswer, when given, is
     // told of each answer as it arrives, on the detection thread, until StopObserving.
+    // settle, when given, serves Settle on the caller's thread once the search has ended.
     bool StartDetection(unsigned searchPeriodMs = 10000,
-                        std::function<void(const DiscoveryResponsePacketF3&)> onAnswer = {});
+                        std::function<void(const DiscoveryResponsePacketF3&)> onAnswer = {},
+                        std::function<bool(unsigned sliceMs)> settle = {});
     void StopObserving();
     // Shows the wait through the user interface: IDOK when the search period ended,
     // IDCANCEL when the user cancelled.
@@ -41,12 +43,14 @@ public:
     void Begin() override;
     bool WaitForEnd(unsigned timeoutMs) override;
     void Cancel() override;
+    bool Settle(unsigned sliceMs) override;
 
     // Receives WM_SEARCH_DONE from the detection thread.
     void PostMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     CDetectPrintersThread* m_pDetectThread = nullptr;  // not owned: ends its own life
+    std::function<bool(unsigned sliceMs)> m_settle;
     std::mutex m_mutex;
     std::condition_variable m_doneChanged;
     bool m_bDone = false;

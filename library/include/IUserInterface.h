@@ -30,6 +30,11 @@ public:
     virtual bool WaitForEnd(unsigned timeoutMs) = 0;
     // The user gave up waiting; the search is forgotten.
     virtual void Cancel() = 0;
+    // After the search's end, with the wait still on screen: enters about sliceMs worth of
+    // what the search found and returns true once all is entered. A user interface that
+    // keeps its window answering calls it a slice at a time; one that does not may skip it,
+    // and the search's owner enters the rest after the wait.
+    virtual bool Settle(unsigned sliceMs) { return true; }
 };
 
 class IUserInterface {

@@ -1,5 +1,6 @@
 // The "Please Wait" dialog in front of a network search: started when shown, closed with OK
-// when the search ends, and the search cancelled whichever way the user gives up.
+// once the search has ended and its finds are entered, and the search cancelled whichever
+// way the user gives up before its end.
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -56,6 +57,32 @@ private slots:
         CSearchWaitDialog dialog(search);
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
         dialog.reject();
+        QCOMPARE(search.Cancelled(), 0);
+    }
+
+    void afterTheEndTheFindsAreEnteredInShortSlicesThatNothingCancelsOrNests()
+    {
+        FakeSearch search;
+        search.End();
+        CSearchWaitDialog dialog(search);
+        bool loopRanBetweenSlices = false;
+        search.SettleIn(3, [&](int slice) {
+            if (slice == 1) {
+                QVERIFY(!dialog.findChild<QPushButton*>("cancel")->isEnabled());
+                QTimer::singleShot(0, [&] { loopRanBetweenSlices = true; });
+                // As a message box shown from inside a slice would: an event loop of its own.
+                QTest::qWait(150);
+            }
+            if (slice == 2) {
+                QVERIFY(loopRanBetweenSlices);
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+                dialog.close();
+            }
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QCOMPARE(search.Slices(), 3);
+        QCOMPARE(search.DeepestSlices(), 1);
+        QVERIFY(search.LongestSliceMs() > 0 && search.LongestSliceMs() <= 50);
         QCOMPARE(search.Cancelled(), 0);
     }
 };

@@ -55,7 +55,9 @@ TEST_F(DiscoverySite, ASearchAnsweredByTwoThousandPrintersAtOnceFindsEveryOne)
 
 // The test-opens of new printers run many at a time; the merge must still keep the arrival
 // order's rules: a printer that answers twice is one printer, a name already taken is not
-// taken over, and every new printer gets its port and thread.
+// taken over, and every new printer gets its port and thread. Part of the merge runs in the
+// wait's slices (one printer each) and the rest after it, as when a window stops asking:
+// none is lost or entered twice.
 TEST_F(DiscoverySite, ManyNewPrintersAreAllAddedWithTheirOwnAddressesAndNames)
 {
     constexpr unsigned kPrinters = 150;
@@ -64,8 +66,12 @@ TEST_F(DiscoverySite, ManyNewPrintersAreAllAddedWithTheirOwnAddressesAndNames)
     StartPrinters({Fleet(kPrinters, ",jitter-ms=200"), {"--network", "Any@0.0.0.0:9100"},
                    Hearing("255.255.255.255"), Hearing(DiscoveryNetwork::kSubnetBroadcast)});
     Load({{"Fleet#7", DiscoveryNetwork::PrinterAddress(2)}});
+    constexpr int kSlicesInTheWait = 40;
+    m_ui.SettleInSlices(0, kSlicesInTheWait);
 
     Detect();
+    EXPECT_EQ(m_ui.SlicesSettled(), kSlicesInTheWait);
+    EXPECT_FALSE(m_ui.SettledAll());
 
     std::vector<Stored> expected;
     for (unsigned number = 1; number <= kPrinters; ++number)

@@ -48,11 +48,52 @@ int ScriptedUserInterface::RunSearchWait(ISearchWait& search)
     if (cancelAfterMs < 0) {
         while (!search.WaitForEnd(1000)) {
         }
+        SettleSome(search);
         return IDOK;
     }
-    if (search.WaitForEnd(static_cast<unsigned>(cancelAfterMs))) return IDOK;
+    if (search.WaitForEnd(static_cast<unsigned>(cancelAfterMs))) {
+        SettleSome(search);
+        return IDOK;
+    }
     search.Cancel();
     return IDCANCEL;
+}
+
+void ScriptedUserInterface::SettleSome(ISearchWait& search)
+{
+    unsigned sliceMs;
+    int mostSlices;
+    {
+        std::lock_guard lock(m_mutex);
+        sliceMs = m_nSliceMs;
+        mostSlices = m_nMostSlices;
+    }
+    for (int slice = 0; slice < mostSlices; ++slice) {
+        const bool all = search.Settle(sliceMs);
+        std::lock_guard lock(m_mutex);
+        ++m_nSlicesSettled;
+        m_bSettledAll = all;
+        if (all) return;
+    }
+}
+
+void ScriptedUserInterface::SettleInSlices(unsigned sliceMs, int mostSlices)
+{
+    std::lock_guard lock(m_mutex);
+    m_nSliceMs = sliceMs;
+    m_nMostSlices = mostSlices;
+}
+
+int ScriptedUserInterface::SlicesSettled() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_nSlicesSettled;
+}
+
+bool ScriptedUserInterface::SettledAll() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_bSettledAll;
 }
 
 void ScriptedUserInterface::CancelSearchesAfter(unsigned milliseconds)

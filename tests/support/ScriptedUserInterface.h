@@ -24,7 +24,8 @@ public:
     ~ScriptedUserInterface() override;
 
     int MessageBox(const CString& text, unsigned style) override;
-    // Waits for the search to end, or cancels it once cancelAfterMs have passed when set.
+    // Waits for the search to end, or cancels it once cancelAfterMs have passed when set;
+    // after the end, enters the finds in the slices set by SettleInSlices.
     int RunSearchWait(ISearchWait& search) override;
 
     // Runs the next scripted configuration dialog; Cancel once the script is used up.
@@ -35,6 +36,12 @@ public:
     // Makes the next network searches cancelled by the user after this many milliseconds.
     void CancelSearchesAfter(unsigned milliseconds);
     int SearchWaitsShown() const;
+    // After a search's end, asks for at most mostSlices slices of sliceMs each, as a window
+    // that keeps answering does, before it closes the wait; by default it asks for none.
+    void SettleInSlices(unsigned sliceMs, int mostSlices);
+    // The slices asked for so far, and whether the last one said all was entered.
+    int SlicesSettled() const;
+    bool SettledAll() const;
 
     // Answers given to the next message boxes in turn; IDOK once the script is used up.
     void QueueAnswer(int answer);
@@ -42,6 +49,8 @@ public:
     std::vector<CString> Texts() const;
 
 private:
+    void SettleSome(ISearchWait& search);
+
     mutable std::mutex m_mutex;
     std::deque<int> m_answers;
     std::vector<Shown> m_shown;
@@ -49,4 +58,8 @@ private:
     int m_nConfigureDialogs = 0;
     int m_nSearchWaits = 0;
     int m_nCancelSearchAfterMs = -1;
+    unsigned m_nSliceMs = 0;
+    int m_nMostSlices = 0;
+    int m_nSlicesSettled = 0;
+    bool m_bSettledAll = false;
 };

@@ -1,5 +1,6 @@
 // The "Please Wait" dialog in front of a network search: it starts the search when shown,
-// closes by itself when the search ends, and cancels the search when the user gives up.
+// cancels the search when the user gives up, and once the search has ended stays up while
+// what it found is entered, a slice at a time, then closes by itself.
 #pragma once
 
 #include <QDialog>
@@ -19,8 +20,11 @@ protected:
 
 private:
     void PollForEnd();
+    void SettleSlice();
 
     ISearchWait& m_search;
     QTimer m_poll;
+    QTimer m_settle;
     bool m_bStarted = false;
+    bool m_bSettling = false;
 };
