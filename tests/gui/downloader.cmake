@@ -33,10 +33,13 @@ if(TARGET QuarnDownloaderCore)
   endif()
 endif()
 
-# The window's benchmark (bench/gui_downloader.sh) drives the same fixture, so it is built here.
+# The window's benchmarks (bench/gui_downloader.sh, bench/gui_fleet.sh) drive the same fixture, so
+# they are built here.
 if(TARGET QuarnDownloaderTestSupport)
   add_executable(quarn-bench-gui ${PROJECT_SOURCE_DIR}/bench/gui_downloader_bench.cpp)
   target_link_libraries(quarn-bench-gui PRIVATE QuarnDownloaderTestSupport)
   # The auto-detect measure builds its network as the discovery tests do.
   target_include_directories(quarn-bench-gui PRIVATE ${PROJECT_SOURCE_DIR}/tests/integration)
+  add_executable(quarn-bench-gui-fleet ${PROJECT_SOURCE_DIR}/bench/gui_fleet_bench.cpp)
+  target_link_libraries(quarn-bench-gui-fleet PRIVATE QuarnDownloaderTestSupport)
 endif()
