@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -178,17 +177,21 @@ int main(int argc, char** argv)
     const Figures large = Measure(count);
 
     std::printf("%-30s %10d %10d %14s\n", "printers", base, count, "ratio/printer");
-    const std::map<std::string, std::pair<double, double>> steps = {
-        {"1 open document (s)", {small.open, large.open}},
-        {"2 download all (s)", {small.download, large.download}},
-        {"3 cancel all (s)", {small.cancel, large.cancel}},
-        {"4 close window (s)", {small.close, large.close}},
+    struct Step {
+        const char* name;
+        double base, count;
+    };
+    const Step steps[] = {
+        {"open document (s)", small.open, large.open},
+        {"download all (s)", small.download, large.download},
+        {"cancel all (s)", small.cancel, large.cancel},
+        {"close window (s)", small.close, large.close},
     };
     bool within = true;
-    for (const auto& [step, times] : steps) {
-        const double ratio = (times.second / count) / (times.first / base);
-        within = within && times.first > 0 && times.second > 0 && ratio <= 2;
-        std::printf("%-30s %10.3f %10.3f %14.2f\n", step.c_str(), times.first, times.second, ratio);
+    for (const Step& step : steps) {
+        const double ratio = (step.count / count) / (step.base / base);
+        within = within && step.base > 0 && step.count > 0 && ratio <= 2;
+        std::printf("%-30s %10.3f %10.3f %14.2f\n", step.name, step.base, step.count, ratio);
     }
     std::printf("%-30s %10zu %10zu\n", "threads (most, download)", small.threads, large.threads);
     std::printf("%-30s %10zu %10zu\n", "open files (most, download)", small.files, large.files);

@@ -2,9 +2,9 @@
 // as a whole document, each record's printer starting its thread as the programs do, must end
 // in a list or an error the programs report, never a crash, a leak or a hang; and what the
 // loaded list stores must load again as the same document.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <thread>
@@ -60,11 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     // Sanitizer runtimes start a helper thread of their own with the first thread a program
     // makes; one thread made and joined first keeps it out of the count.
-    static const bool helpersStarted = [] {
+    [[maybe_unused]] static const bool helpersStarted = [] {
         std::thread([] {}).join();
         return true;
     }();
-    (void)helpersStarted;
     const std::size_t threadsBefore = ThreadsOfThisProcess();
     const auto stored = LoadAndStoreAgain(CString(reinterpret_cast<const char*>(data), size));
     if (stored && LoadAndStoreAgain(*stored) != stored) __builtin_trap();

@@ -54,7 +54,6 @@ void CSearchWaitDialog::PollForEnd()
     m_poll.stop();
     // Printers entered half-way cannot be taken back: from here on there is nothing to cancel.
     findChild<QPushButton*>("cancel")->setEnabled(false);
-    m_bSettling = true;
     m_settle.start();
 }
 
@@ -69,7 +68,7 @@ void CSearchWaitDialog::SettleSlice()
 
 void CSearchWaitDialog::reject()
 {
-    if (m_bSettling) return;
+    if (m_settle.isActive()) return;
     // A search that has already ended has nothing left to cancel.
     if (m_poll.isActive()) {
         m_poll.stop();

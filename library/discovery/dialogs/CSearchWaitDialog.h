@@ -26,5 +26,4 @@ private:
     QTimer m_poll;
     QTimer m_settle;
     bool m_bStarted = false;
-    bool m_bSettling = false;
 };
